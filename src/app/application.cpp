@@ -1,0 +1,72 @@
+#include "application.h"
+
+#include "game/frmgame.h"
+#include "platform/qtplatformservices.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QScreen>
+#include <QStyleFactory>
+#include <QTimer>
+#include <QTranslator>
+
+namespace Application {
+
+void choosePlatform()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void configure(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("volarino"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Volarino"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    // Every text of the game is Italian, Qt's own buttons and dialogs included, whatever the system's language.
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* catalogue : {"qtbase", "qtmultimedia"}) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QLocale(QLocale::Italian), QString::fromLatin1(catalogue), QStringLiteral("_"),
+                             translations))
+            QApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+
+    // The windows ask for the classic faces; free look-alikes stand in for them on every machine.
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
+    QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"),
+                               {QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief")});
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont base(QStringLiteral("MS Sans Serif"));
+    base.setPixelSize(11);
+    QApplication::setFont(base);
+}
+
+int run(int argc, char* argv[])
+{
+    choosePlatform();
+    QApplication app(argc, argv);
+    configure(app);
+
+    QtPlatformServices platform;
+    frmGame game(platform);
+    game.setWindowIcon(QIcon(QStringLiteral(":/sprites/icon.png")));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = game.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        game.move(frame.topLeft());
+    }
+    game.show();
+    // The audio output opens once the window is up, so neither start-up nor the first cue waits for it.
+    QTimer::singleShot(0, &app, [&platform] { platform.prepareSound(); });
+    return app.exec();
+}
+
+} // namespace Application

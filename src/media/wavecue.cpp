@@ -1,0 +1,57 @@
+#include "wavecue.h"
+
+#include <QtEndian>
+
+namespace {
+
+quint32 le32(const char* p) { return qFromLittleEndian<quint32>(p); }
+quint16 le16(const char* p) { return qFromLittleEndian<quint16>(p); }
+
+} // namespace
+
+std::optional<WaveCue> parseWave(const QByteArray& bytes)
+{
+    const qsizetype size = bytes.size();
+    const char* data = bytes.constData();
+    if (size < 12 || bytes.left(4) != "RIFF" || bytes.mid(8, 4) != "WAVE")
+        return std::nullopt;
+
+    bool haveFormat = false;
+    QAudioFormat format;
+    int bytesPerFrame = 0;
+    qsizetype pos = 12;
+    while (pos + 8 <= size) {
+        const QByteArray id = bytes.mid(pos, 4);
+        const quint32 chunkSize = le32(data + pos + 4);
+        const qsizetype body = pos + 8;
+        const qsizetype available = size - body;
+        if (id == "fmt ") {
+            if (chunkSize < 16 || available < 16)
+                return std::nullopt;
+            const quint16 tag = le16(data + body);
+            const quint16 channels = le16(data + body + 2);
+            const quint32 rate = le32(data + body + 4);
+            const quint16 bits = le16(data + body + 14);
+            if (tag != 1 || channels < 1 || channels > 2 || rate < 4000 || rate > 192000 || (bits != 8 && bits != 16))
+                return std::nullopt;
+            format.setSampleRate(static_cast<int>(rate));
+            format.setChannelCount(channels);
+            format.setSampleFormat(bits == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
+            bytesPerFrame = channels * bits / 8;
+            haveFormat = true;
+        } else if (id == "data") {
+            if (!haveFormat)
+                return std::nullopt;
+            // A data chunk that claims more than the file holds is cut to what is there, whole frames only.
+            qsizetype length = qMin<qsizetype>(static_cast<qsizetype>(chunkSize), available);
+            length -= length % bytesPerFrame;
+            if (length <= 0)
+                return std::nullopt;
+            return WaveCue{format, bytes.mid(body, length)};
+        }
+        if (static_cast<qsizetype>(chunkSize) > available)
+            return std::nullopt;
+        pos = body + static_cast<qsizetype>(chunkSize) + (chunkSize & 1u);
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,87 @@
+#include "qtplatformservices.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+#include <cstdlib>
+#include <unistd.h>
+
+QtPlatformServices::QtPlatformServices() { m_cues.loadBuiltInCues(); }
+
+void QtPlatformServices::prepareSound() { m_cues.prepareOutput(); }
+
+bool QtPlatformServices::startCue(qint16 id) { return m_cues.play(id); }
+
+void QtPlatformServices::yieldToEvents() { QCoreApplication::processEvents(); }
+
+void QtPlatformServices::beep() { QApplication::beep(); }
+
+int QtPlatformServices::messageBox(QWidget* parent, const QString& prompt, int style, const QString& title)
+{
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (style & 0x70) {
+    case 16:
+        icon = QMessageBox::Critical;
+        break;
+    case Question:
+        icon = QMessageBox::Question;
+        break;
+    case 48:
+        icon = QMessageBox::Warning;
+        break;
+    case Information:
+        icon = QMessageBox::Information;
+        break;
+    default:
+        break;
+    }
+    const bool yesNo = (style & 0x7) == YesNo;
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    const int answer = box.exec();
+    if (!yesNo)
+        return Ok;
+    return answer == QMessageBox::Yes ? Yes : No;
+}
+
+std::optional<QColor> QtPlatformServices::chooseColour(QWidget* parent)
+{
+    // The dialog opens on the last colour confirmed in it, as a dialog that is kept between uses would.
+    const QColor chosen = QColorDialog::getColor(m_lastColour, parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    m_lastColour = chosen;
+    return chosen;
+}
+
+QString QtPlatformServices::qtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return entries.join(QLatin1String(";;"));
+}
+
+std::optional<QString> QtPlatformServices::chooseOpenFile(QWidget* parent, const QString& filter)
+{
+    const QString name = QFileDialog::getOpenFileName(parent, QString(), QString(), qtFileFilter(filter));
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+void QtPlatformServices::exitNow()
+{
+    // Nothing may run after this: not the rest of the handler, not another window's.
+    std::fflush(nullptr);
+    ::_exit(0);
+}
