@@ -4,6 +4,8 @@
 #include "common/timers.h"
 #include "common/twips.h"
 #include "gamerules.h"
+#include "media/cloadrespicture.h"
+#include "media/frmsfondo.h"
 #include "media/moddichiarazionicomuni.h"
 #include "platform/platformservices.h"
 

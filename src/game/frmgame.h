@@ -14,6 +14,8 @@
 #include <memory>
 
 class PlatformServices;
+class cLoadResPicture;
+class frmSfondo;
 class QButtonGroup;
 class QLabel;
 class QProgressBar;
@@ -99,6 +101,11 @@ public:
     void imgDiscoPiccolo_MouseDown(int Button, int Shift, float X, float Y);
     void imgTitleClose_Click();
 
+    // The program's one resource picture loader, created the first time it is asked for.
+    cLoadResPicture& picLoader();
+    // The background picker, once "Apri sfondo" has created it.
+    frmSfondo* sfondo() const { return m_frmSfondo.get(); }
+
     // A tick of one of the three timers as the event loop delivers it: handled only while that timer runs,
     // and never while the round's summary is on screen.
     void timerTick(QTimer& timer);
@@ -121,6 +128,8 @@ private:
 
     PlatformServices& m_platform;
     VbRandom m_random;
+    std::unique_ptr<cLoadResPicture> m_picLoader;
+    std::unique_ptr<frmSfondo> m_frmSfondo;
     bool m_summaryOpen = false;
 
     // State of play.

@@ -1,5 +1,8 @@
 // The options panel of the game window: speed, size and colour of the disc, and the way to the backgrounds.
 #include "common/timers.h"
+#include "common/vberror.h"
+#include "media/cloadrespicture.h"
+#include "media/frmsfondo.h"
 #include "common/twips.h"
 #include "frmgame.h"
 #include "gamerules.h"
@@ -203,5 +206,20 @@ void frmGame::Command7_Click()
         discColour = Twips::vbFromColor(*chosen);
 }
 
-// The background picker is opened from here once it exists.
-void frmGame::Command10_Click() {}
+cLoadResPicture& frmGame::picLoader()
+{
+    if (!m_picLoader)
+        m_picLoader = std::make_unique<cLoadResPicture>();
+    return *m_picLoader;
+}
+
+void frmGame::Command10_Click()
+{
+    // One picker for the whole run, beside the game: the game keeps running while it is open.
+    // Loading its first picture can fail only if the program's own resources are broken: that ends the program.
+    VbErrors::runHandler(m_platform, [this] {
+        if (!m_frmSfondo)
+            m_frmSfondo = std::make_unique<frmSfondo>(*this, m_platform);
+        m_frmSfondo->open();
+    });
+}

@@ -1,0 +1,52 @@
+// The background picker: pages through the seven built-in landscapes or previews a picture file, then puts
+// the chosen picture on the game's playing field. A plain window of its own beside the game.
+#pragma once
+
+#include "common/commandbutton.h"
+
+#include <QPixmap>
+#include <QWidget>
+
+class PlatformServices;
+class QScrollBar;
+class frmGame;
+
+class frmSfondo : public QWidget
+{
+    Q_OBJECT
+public:
+    frmSfondo(frmGame& game, PlatformServices& platform);
+    ~frmSfondo() override;
+
+    QScrollBar* HScroll1 = nullptr;
+    CommandButton* Command1 = nullptr; // "OK"
+    CommandButton* Command2 = nullptr; // "Annulla"
+    CommandButton* Command3 = nullptr; // "Altri sfondi"
+
+    // Shows the picker: loads it first when it is not loaded, else only brings it to the front.
+    void open();
+    bool isLoaded() const { return m_loaded; }
+
+    void Form_Load();
+    void HScroll1_Change();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+    // The picture shown behind the controls.
+    const QPixmap& preview() const { return m_preview; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void unload();
+    void setPreview(const QPixmap& picture);
+
+    frmGame& m_game;
+    PlatformServices& m_platform;
+    QPixmap m_preview;
+    bool m_loaded = false;
+};

@@ -1,0 +1,27 @@
+// Decoding pictures safely: from the program's own bytes, and from files the player picks, which may be
+// anything at all (a directory, a pipe, a device, a huge or broken file).
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <optional>
+
+namespace PictureDecoder {
+
+// The most a picture file may weigh; real pictures are far smaller.
+constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
+// The most a decoded picture may take in memory, in megabytes.
+constexpr int MaxDecodedMegabytes = 256;
+
+// The first frame of the picture in `bytes`, or a null image when it is none or would be absurdly large.
+QImage decode(const QByteArray& bytes);
+
+// The bytes of a regular file no larger than MaxFileBytes; nothing for anything else. Never blocks on a
+// pipe or a device.
+std::optional<QByteArray> readPictureFile(const QString& path);
+
+// readPictureFile, then decode.
+QImage loadFile(const QString& path);
+
+} // namespace PictureDecoder
