@@ -9,13 +9,15 @@ cd "$(dirname "$0")"
 mode=${1:-play}
 
 # What the build, the game and the tests need. The fonts stand in for Arial, Comic Sans MS and MS Sans Serif;
-# Xvfb, xdotool, xwininfo and ImageMagick run the real-window checks.
+# Xvfb, xdotool, xwininfo and ImageMagick run the real-window checks; the package check validates the launcher
+# and metainfo; the accessibility check reads the windows through the desktop's accessibility bus (AT-SPI).
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins qt6-translations-l10n
     libgl-dev libpulse0 fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
 )
-test_packages=(xvfb xauth xdotool x11-utils imagemagick)
+test_packages=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream
+    dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0)
 [ "$mode" = test ] && packages+=("${test_packages[@]}")
 
 missing=()

@@ -90,6 +90,7 @@ void frmGame::buildOptionsPanel()
     Frame1 = new OptionsFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Twips::place(Frame1, 1162, 1110, 5160, 3615);
+    Frame1->setAccessibleName(QStringLiteral("Opzioni"));
 
     auto label = [this](const QString& caption, float l, float t, float w, float h) {
         auto* text = new QLabel(caption, Frame1);
@@ -113,8 +114,10 @@ void frmGame::buildOptionsPanel()
     };
     Slider1 = slider(5, 240, 720, 2415, 495);
     Slider1->setObjectName(QStringLiteral("Slider1"));
+    Slider1->setAccessibleName(Label4->text());
     Slider2 = slider(3, 240, 2160, 2415, 510);
     Slider2->setObjectName(QStringLiteral("Slider2"));
+    Slider2->setAccessibleName(Label5->text());
 
     const QFont buttonFont = Twips::font(QStringLiteral("MS Sans Serif"), 8.25);
     for (std::size_t i = 0; i < Option1.size(); ++i) {
@@ -129,6 +132,7 @@ void frmGame::buildOptionsPanel()
         if (i == 7)
             palette.setColor(QPalette::ButtonText, HighlightText);
         option->setPalette(palette);
+        option->setAccessibleDescription(QStringLiteral("Colore del piattello"));
         Option1[i] = option;
     }
 

@@ -2,6 +2,7 @@
 
 #include "gamerules.h"
 
+#include <QAccessible>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPaintEvent>
@@ -57,6 +58,8 @@ void FieldItem::setVisible(bool visible)
         return;
     m_visible = visible;
     m_field.invalidate(pixelRect());
+    if (m_kind == Label)
+        m_field.labelChanged();
 }
 
 void FieldItem::setPicture(const QPixmap& picture)
@@ -75,9 +78,13 @@ void FieldItem::setFillColor(const QColor& color)
 
 void FieldItem::setCaption(const QString& caption)
 {
+    if (caption == m_caption)
+        return;
     m_caption = caption;
-    if (m_visible)
+    if (m_visible) {
         m_field.invalidate(pixelRect());
+        m_field.labelChanged();
+    }
 }
 
 void FieldItem::setForeColor(const QColor& color) { setFillColor(color); }
@@ -93,9 +100,33 @@ PlayField::PlayField(QWidget* parent) : QWidget(parent)
 {
     // The field paints every pixel itself, so Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Campo di gioco"));
 }
 
 PlayField::~PlayField() = default;
+
+QString PlayField::messageText() const
+{
+    QStringList shown;
+    for (const auto& item : m_items) {
+        if (item->kind() == FieldItem::Label && item->Visible() && !item->caption().isEmpty())
+            shown << item->caption();
+    }
+    return shown.join(QLatin1Char(' '));
+}
+
+void PlayField::labelChanged()
+{
+    // The messages are painted, not widgets: the field carries them as its description for assistive tools.
+    const QString text = messageText();
+    if (text == accessibleDescription())
+        return;
+    setAccessibleDescription(text);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
 
 FieldItem* PlayField::addItem(FieldItem::Kind kind, const QString& name, float left, float top, float width,
                               float height)

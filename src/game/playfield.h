@@ -94,6 +94,11 @@ public:
 
     void invalidate(const QRectF& pixels);
 
+    // The messages shown on the field, as a screen reader reads them: the captions of the visible labels.
+    QString messageText() const;
+    // Called by a label on the field when its caption or visibility changes.
+    void labelChanged();
+
 signals:
     // A press of `button` (1 left, 2 right, 4 middle) with `shift` (1 Shift, 2 Ctrl, 4 Alt) at (x, y) twips
     // in the field; `target` is the item that took it, or nullptr for the field itself.

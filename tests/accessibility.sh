@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Starts the game in a real window with its own session bus and accessibility bus, and reads it with AT-SPI.
+# Usage: accessibility.sh VOLARINO_EXECUTABLE
+set -euo pipefail
+exe=$1
+here=$(cd "$(dirname "$0")" && pwd)
+if [ "${2:-}" != --inside ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash "$0" "$exe" --inside
+fi
+launcher=""
+for candidate in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do
+    [ -x "$candidate" ] && launcher=$candidate && break
+done
+[ -n "$launcher" ] || { echo "FAIL: no at-spi-bus-launcher"; exit 1; }
+"$launcher" --launch-immediately &
+bus=$!
+unset QT_QPA_PLATFORM
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+"$exe" >/dev/null 2>&1 &
+game=$!
+trap 'kill $game $bus 2>/dev/null || true' EXIT
+/usr/bin/python3 "$here/a11y_check.py"
