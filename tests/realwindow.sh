@@ -32,7 +32,7 @@ sleep 1
 import -window root "$out/start.png"
 # The score panel is black, the window around it grey.
 [ "$(pixel "$out/start.png" $((x + 200)) $((y + 340)))" = "#000000" ] || fail "score panel is not black"
-[ "$(pixel "$out/start.png" $((x + 5)) $((y + 200)))" = "#CFCFCF" ] || fail "window background is not grey"
+[ "$(pixel "$out/start.png" $((x + 10)) $((y + 200)))" = "#CFCFCF" ] || fail "window background is not grey"
 
 # "Lancia" sits at the panel's left: a real click launches the disc.
 xdotool mousemove $((x + 59)) $((y + 316)) click 1

@@ -2,12 +2,13 @@
 
 #include "game/frmgame.h"
 #include "platform/qtplatformservices.h"
+#include "shell/imagecontrolaccessible.h"
+#include "shell/modform.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QScreen>
 #include <QStyleFactory>
 #include <QTimer>
 #include <QTranslator>
@@ -47,6 +48,9 @@ void configure(QApplication& app)
     QFont base(QStringLiteral("MS Sans Serif"));
     base.setPixelSize(11);
     QApplication::setFont(base);
+
+    // The frame's title buttons are pictures: tell assistive tools they are buttons.
+    ImageControlAccessible::install();
 }
 
 int run(int argc, char* argv[])
@@ -55,14 +59,13 @@ int run(int argc, char* argv[])
     QApplication app(argc, argv);
     configure(app);
 
+    // The program ends when its last window is gone: a help window left open outlives the game window.
+    QApplication::setQuitOnLastWindowClosed(true);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/sprites/icon.png")));
+
     QtPlatformServices platform;
     frmGame game(platform);
-    game.setWindowIcon(QIcon(QStringLiteral(":/sprites/icon.png")));
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = game.frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        game.move(frame.topLeft());
-    }
+    modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
     // The audio output opens once the window is up, so neither start-up nor the first cue waits for it.
     QTimer::singleShot(0, &app, [&platform] { platform.prepareSound(); });

@@ -4,10 +4,12 @@
 #include "common/timers.h"
 #include "common/twips.h"
 #include "gamerules.h"
+#include "help/frmhelp.h"
 #include "media/cloadrespicture.h"
 #include "media/frmsfondo.h"
 #include "media/moddichiarazionicomuni.h"
 #include "platform/platformservices.h"
+#include "shell/modform.h"
 
 #include <QCursor>
 #include <QLabel>
@@ -42,7 +44,8 @@ QLabel* scoreLabel(QWidget* parent, const QString& caption, const QColor& colour
 
 } // namespace
 
-frmGame::frmGame(PlatformServices& platform, QWidget* parent) : QWidget(parent), m_platform(platform)
+frmGame::frmGame(PlatformServices& platform, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform)
 {
     setWindowTitle(QStringLiteral("Volarino"));
     setObjectName(QStringLiteral("frmGame"));
@@ -52,10 +55,13 @@ frmGame::frmGame(PlatformServices& platform, QWidget* parent) : QWidget(parent),
     Timers::setup(TimerDiscoRotto, 50);
     Timers::setup(tmrGenerale, 100);
 
+    // The frame first, so the playing field and the panels lie above it; the options panel comes last, on top.
+    buildFrame();
     buildField();
     buildScorePanel();
     buildOptionsPanel();
     connectHandlers();
+    connectFrame();
 
     // Tab order: the score panel first, so "Lancia" has no focus at start.
     setTabOrder(Picture2, Command1);
@@ -206,6 +212,7 @@ void frmGame::Form_Load()
     lblmancati->setText(QStringLiteral("0"));
     Label1->setVisible(false);
     rightLimit = GameRules::RightLimitNormal;
+    modForm::RoundFormRegion(this);
 }
 
 void frmGame::parkDisc()
@@ -401,6 +408,3 @@ void frmGame::Command3_Click()
     ProgressBar1->setValue(0);
     ProgressBar1->hide();
 }
-
-// Until the window's own frame and closing question exist, "Esci" simply closes the window.
-void frmGame::imgTitleClose_Click() { close(); }

@@ -11,9 +11,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
+class ImageControl;
 class PlatformServices;
+class TitleLabel;
+class frmHelp;
 class cLoadResPicture;
 class frmSfondo;
 class QButtonGroup;
@@ -76,6 +80,21 @@ public:
     CommandButton* Command5 = nullptr;  // "OK"
     CommandButton* Command6 = nullptr;  // "Annulla"
 
+    // The skinned frame: title bar, border and title buttons (twips; see src/shell).
+    ImageControl* imgTitleLeft = nullptr;
+    ImageControl* imgTitleMain = nullptr;
+    ImageControl* imgTitleRight = nullptr;
+    ImageControl* imgWindowLeft = nullptr;
+    ImageControl* imgWindowRight = nullptr;
+    ImageControl* imgWindowBottomLeft = nullptr;
+    ImageControl* imgWindowBottom = nullptr;
+    ImageControl* imgWindowBottomRight = nullptr;
+    ImageControl* imgTitleHelp = nullptr;     // "Informazioni"
+    ImageControl* imgTitleMinimize = nullptr; // "Riduci a icona"
+    ImageControl* imgResize = nullptr;        // "Ridimensiona"
+    ImageControl* imgTitleClose = nullptr;    // "Chiudi"
+    TitleLabel* lblTitle = nullptr;           // "Volarino"
+
     // The timers: flight (30 ms), fragments' fall (50 ms), round clock (100 ms).
     QTimer Timer1;
     QTimer TimerDiscoRotto;
@@ -101,6 +120,20 @@ public:
     void imgDiscoPiccolo_MouseDown(int Button, int Shift, float X, float Y);
     void imgTitleClose_Click();
 
+    // The frame, the layout and the way out (src/shell/frmgame_shell.cpp).
+    void Form_Resize();
+    void Form_Unload(int& Cancel);
+    void imgResize_Click();
+    void imgTitleMinimize_Click();
+    void imgTitleHelp_Click();
+    void imgTitleLeft_MouseDown(int Button, int Shift, float X, float Y);
+    void imgTitleMain_MouseDown(int Button, int Shift, float X, float Y);
+    void imgTitleRight_MouseDown(int Button, int Shift, float X, float Y);
+    void lblTitle_MouseDown(int Button, int Shift, float X, float Y);
+
+    // The help window, once the help button has created it.
+    frmHelp* help() const { return m_frmHelp.get(); }
+
     // The program's one resource picture loader, created the first time it is asked for.
     cLoadResPicture& picLoader();
     // The background picker, once "Apri sfondo" has created it.
@@ -111,9 +144,21 @@ public:
     void timerTick(QTimer& timer);
     bool summaryOpen() const { return m_summaryOpen; }
 
-private:
-    friend struct frmGameProbe; // lets the tests read the state of play
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
+private:
+    friend struct frmGameProbe;      // lets the tests read the state of play
+    friend struct frmGameShellProbe; // and the frame's hooks
+
+    void buildFrame();
+    void connectFrame();
+    void Drag(QWidget* TheForm);
+    void Uscita();
+    // Switches between the normal and the maximised window and lays it out at once for the new size.
+    void changeSize(bool maximise);
     void buildField();
     void buildScorePanel();
     void buildOptionsPanel();
@@ -130,7 +175,16 @@ private:
     VbRandom m_random;
     std::unique_ptr<cLoadResPicture> m_picLoader;
     std::unique_ptr<frmSfondo> m_frmSfondo;
+    std::unique_ptr<frmHelp> m_frmHelp;
     bool m_summaryOpen = false;
+    // Set while the size toggle changes the window's state: the toggle lays the window out itself, once.
+    bool m_changingSize = false;
+    // Where the size toggle brings the window back to, in screen pixels.
+    QRect m_normalGeometry;
+    // How a press on the title starts the window's move, and the short wait between two passes of the closing
+    // slide; the tests put counters in their place.
+    std::function<void(QWidget*)> m_startFormDrag;
+    std::function<void()> m_slidePause;
 
     // State of play.
     qint16 discSpeed = 0;

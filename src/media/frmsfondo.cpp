@@ -102,8 +102,8 @@ void frmSfondo::setPreview(const QPixmap& picture)
 
 void frmSfondo::unload()
 {
-    m_loaded = false;
-    hide();
+    // A close, not a hide: when the picker is the program's last window, closing it ends the program.
+    close();
 }
 
 void frmSfondo::paintEvent(QPaintEvent*)

@@ -1,0 +1,22 @@
+// The routines both skinned windows share: their rounded outline, their move by the title bar and their
+// place in the middle of the screen.
+#pragma once
+
+class QScreen;
+class QWidget;
+
+namespace modForm {
+
+// Cuts the window to a rectangle with rounded corners (quarter ellipses of 12 px radius) for its current
+// size: outside it the window neither shows nor takes the mouse. Called again after every change of size.
+void RoundFormRegion(QWidget* window);
+
+// Starts the desktop's own interactive move of the window, as a press on a system caption would; the window
+// then follows the pointer until the button is released. Where the desktop cannot move windows itself the
+// window follows the pointer on its own.
+void StartFormDrag(QWidget* window);
+
+// Puts the window in the middle of the screen's usable area (the window's own screen when none is given).
+void CenterOnScreen(QWidget* window, QScreen* screen = nullptr);
+
+} // namespace modForm

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# The skinned windows on a real X server (Xvfb, no window manager): the rounded outline lets the desktop show
+# through at the corners, the help button opens the help window, the size button maximises and restores, and
+# the close button with its question ends the program: with the help window open the game window slides away
+# and the program lives on until the help window is closed; closed while maximised, it ends at once.
+# Keeps screenshots of every step.
+# Usage: realwindow_shell.sh VOLARINO_EXECUTABLE SCREENSHOT_DIR
+set -euo pipefail
+exe=$1
+out=$2
+mkdir -p "$out"
+
+if [ "${3:-}" != --inside ]; then
+    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$exe" "$out" --inside
+fi
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+unset QT_QPA_PLATFORM
+pid=
+trap '[ -n "$pid" ] && kill $pid 2>/dev/null || true' EXIT
+
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR==2 {print $3}'; }
+shot() { import -window root "$out/$1.png"; }
+
+# Left, top, width and height of a window, as the X server has it.
+geometry() {
+    local info
+    info=$(xwininfo -id "$1")
+    echo "$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")" \
+        "$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")" \
+        "$(awk '/Width:/ {print $2}' <<<"$info")" \
+        "$(awk '/Height:/ {print $2}' <<<"$info")"
+}
+
+find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+
+# Waits up to $1 seconds for the program to end.
+ends_within() {
+    local tenths=$(($1 * 10))
+    for ((i = 0; i < tenths; i++)); do
+        kill -0 "$pid" 2>/dev/null || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Answers the close question with "Sì" (the default button) from the keyboard.
+answer_yes() {
+    local box
+    box=$(find_window '^Uscita$') || fail "no closing question"
+    sleep 0.3
+    shot "$1"
+    xdotool windowfocus --sync "$box" key Return
+}
+
+start_game() {
+    "$exe" >>"$out/volarino-shell.log" 2>&1 &
+    pid=$!
+    win=$(find_window '^Volarino$') || fail "no window called Volarino"
+    read -r x y w h <<<"$(geometry "$win")"
+    [ "$w" = 499 ] && [ "$h" = 389 ] || fail "game window is ${w}x${h}, expected 499x389"
+    sleep 1
+}
+
+# ---- First run: frame, help, size toggle, close with the help window open.
+start_game
+echo "game window at $x,$y"
+[ "$x,$y" = "262,189" ] || fail "game window not centred: $x,$y"
+shot shell-start
+desk=$(pixel "$out/shell-start.png" 5 5)
+# The corners are cut away: the desktop shows through where the square window would be grey.
+for corner in "$x $y" "$((x + w - 1)) $y" "$x $((y + h - 1))" "$((x + w - 1)) $((y + h - 1))"; do
+    # shellcheck disable=SC2086
+    c=$(pixel "$out/shell-start.png" $corner)
+    [ "$c" != "#CFCFCF" ] || fail "corner $corner is window grey"
+    [ "$c" = "$desk" ] || fail "corner $corner is $c, not the desktop's $desk"
+done
+[ "$(pixel "$out/shell-start.png" $((x + 12)) $((y + 12)))" != "$desk" ] || fail "the outline cuts too deep"
+[ "$(pixel "$out/shell-start.png" $((x + 300)) $((y + 15)))" = "#1562AF" ] || fail "title bar is not blue"
+[ "$(pixel "$out/shell-start.png" $((x + 498)) $((y + 200)))" = "#909090" ] || fail "right border has no shadow"
+[ "$(pixel "$out/shell-start.png" $((x + 200)) $((y + 388)))" = "#909090" ] || fail "bottom border has no shadow"
+[ "$(pixel "$out/shell-start.png" $((x + 10)) $((y + 200)))" = "#CFCFCF" ] || fail "left border is not grey"
+
+# The help button: the help window opens in the middle of the screen, beside the game.
+xdotool mousemove $((x + 441)) $((y + 14)) click 1
+help=$(find_window '^Informazioni$') || fail "the help button opened no help window"
+read -r hx hy hw hh <<<"$(geometry "$help")"
+echo "help window at $hx,$hy size ${hw}x${hh}"
+[ "$hw" = 356 ] && [ "$hh" = 261 ] || fail "help window is ${hw}x${hh}, expected 356x261"
+[ "$hx,$hy" = "334,253" ] || fail "help window not centred: $hx,$hy"
+sleep 0.5
+shot shell-help
+[ "$(pixel "$out/shell-help.png" "$hx" "$hy")" != "#CFCFCF" ] || fail "help window's corner is not cut"
+[ "$(pixel "$out/shell-help.png" $((hx + 300)) $((hy + 15)))" = "#1562AF" ] || fail "help title bar is not blue"
+[ "$(pixel "$out/shell-help.png" $((hx + 100)) $((hy + 152)))" = "#FFFFFF" ] || fail "no separator line"
+# Pressed again, the help button opens no second help window.
+xdotool mousemove $((x + 441)) $((y + 14)) click 1
+sleep 0.5
+[ "$(xdotool search --onlyvisible --name '^Informazioni$' | wc -l)" = 1 ] || fail "a second help window"
+
+# The size button: maximised to the whole screen, then back.
+xdotool mousemove $((x + 471)) $((y + 14)) click 1
+sleep 1
+read -r mx my mw mh <<<"$(geometry "$win")"
+echo "maximised at $mx,$my size ${mw}x${mh}"
+[ "$mw" = 1024 ] && [ "$mh" = 768 ] || fail "maximised window is ${mw}x${mh}"
+shot shell-maximised
+[ "$(pixel "$out/shell-maximised.png" 0 0)" != "#CFCFCF" ] || fail "maximised corner is not cut"
+[ "$(pixel "$out/shell-maximised.png" 1023 767)" != "#CFCFCF" ] || fail "maximised corner is not cut"
+# The frame follows the screen's edges.
+[ "$(pixel "$out/shell-maximised.png" 1023 200)" = "#909090" ] || fail "maximised right border is not at the edge"
+[ "$(pixel "$out/shell-maximised.png" 500 767)" = "#909090" ] || fail "maximised bottom border is not at the edge"
+# The size button now sits 990 px in: W - 285 - 225 twips.
+xdotool mousemove 996 14 click 1
+sleep 1
+read -r rx ry rw rh <<<"$(geometry "$win")"
+[ "$rw" = 499 ] && [ "$rh" = 389 ] && [ "$rx,$ry" = "$x,$y" ] || fail "restored to ${rw}x${rh} at $rx,$ry"
+shot shell-restored
+
+# The close button and "Sì": the game window slides away, the help window stays and the program with it.
+xdotool mousemove $((x + 486)) $((y + 14)) click 1
+answer_yes shell-question
+sleep 1.5
+kill -0 "$pid" || fail "the program ended with the help window still open"
+shot shell-slid
+xdotool search --onlyvisible --name '^Volarino$' >/dev/null && fail "the game window is still on screen"
+[ "$(pixel "$out/shell-slid.png" $((hx + 300)) $((hy + 15)))" = "#1562AF" ] || fail "the help window went too"
+# "OK" closes the last window: the program ends.
+xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
+ends_within 5 || fail "the program did not end once its last window closed"
+pid=
+
+# ---- Second run: closed while maximised, the program ends at once.
+start_game
+xdotool mousemove $((x + 471)) $((y + 14)) click 1
+sleep 1
+xdotool mousemove 1011 14 click 1
+answer_yes shell-question-maximised
+ends_within 3 || fail "closed while maximised, the program did not end"
+pid=
+echo "screenshots in $out"

@@ -1,0 +1,35 @@
+// The game window's frame hooks for the tests: the start of a move by the title, the pause between two
+// passes of the closing slide, and the slide itself.
+#pragma once
+
+#include "game/frmgame.h"
+
+#include <functional>
+
+struct frmGameShellProbe
+{
+    static void setFormDragHook(frmGame& g, std::function<void(QWidget*)> hook) { g.m_startFormDrag = std::move(hook); }
+    static void setSlidePause(frmGame& g, std::function<void()> pause) { g.m_slidePause = std::move(pause); }
+    static void Uscita(frmGame& g) { g.Uscita(); }
+};
+
+namespace ShellTests {
+
+// Qt Test's own handler, which every other message goes on to.
+inline QtMessageHandler forwardedHandler = nullptr;
+
+// The offscreen platform can neither cut a window's outline nor raise it, and says so every time; the
+// widgets still keep their outline and order, which is what the tests read.
+inline void quietOffscreenPlatform()
+{
+    forwardedHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                                   const QString& message) {
+        if (message.contains(QLatin1String("does not support setting window masks")) ||
+            message.contains(QLatin1String("does not support raise()")))
+            return;
+        if (forwardedHandler)
+            forwardedHandler(type, context, message);
+    });
+}
+
+} // namespace ShellTests
