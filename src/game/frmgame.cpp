@@ -3,6 +3,7 @@
 #include "common/pictures.h"
 #include "common/timers.h"
 #include "common/twips.h"
+#include "counterlabel.h"
 #include "gamerules.h"
 #include "help/frmhelp.h"
 #include "media/cloadrespicture.h"
@@ -29,10 +30,11 @@ const QColor WindowFrame(0, 0, 0);
 
 
 
-QLabel* scoreLabel(QWidget* parent, const QString& caption, const QColor& colour, float left, float top, float width,
-                   float height)
+template <typename Label = QLabel>
+Label* scoreLabel(QWidget* parent, const QString& caption, const QColor& colour, float left, float top, float width,
+                  float height)
 {
-    auto* label = new QLabel(caption, parent);
+    auto* label = new Label(caption, parent);
     Twips::place(label, left, top, width, height);
     label->setFont(Twips::font(QStringLiteral("Arial"), 14.25));
     QPalette palette = label->palette();
@@ -144,9 +146,13 @@ void frmGame::buildScorePanel()
     Command2 = button(QStringLiteral("Esci"), QStringLiteral("Chiudi"), 5715, 855);
 
     Label2 = scoreLabel(Picture2, QStringLiteral("Colpiti:"), Yellow, 2865, 135, 855, 375);
-    lblpunti = scoreLabel(Picture2, QStringLiteral("0"), Yellow, 3795, 135, 390, 375);
     Label3 = scoreLabel(Picture2, QStringLiteral("Mancati:"), Red, 4230, 135, 1020, 375);
-    lblmancati = scoreLabel(Picture2, QStringLiteral("0"), Red, 5310, 135, 375, 375);
+    // The captions keep their whole text (the colon of "Mancati:" is wider than its design box with the
+    // fonts here); the counts may use the room up to the next control and shrink beyond it.
+    for (QLabel* caption : {Label2, Label3})
+        caption->resize(qMax(caption->width(), caption->sizeHint().width()), caption->height());
+    lblpunti = scoreLabel<CounterLabel>(Picture2, QStringLiteral("0"), Yellow, 3795, 135, 4230 - 3795, 375);
+    lblmancati = scoreLabel<CounterLabel>(Picture2, QStringLiteral("0"), Red, 5310, 135, 5715 - 5310, 375);
 
     ProgressBar1 = new QProgressBar(Picture2);
     Twips::place(ProgressBar1, 0, 600, 6735, 315);
