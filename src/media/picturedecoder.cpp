@@ -22,11 +22,16 @@ QImage decode(const QByteArray& bytes)
     reader.setDecideFormatFromContent(true);
     // The reader refuses pictures whose declared size would need more memory than this.
     QImageReader::setAllocationLimit(MaxDecodedMegabytes);
+    const auto tooLarge = [](QSize size) { return size.width() > MaxSide || size.height() > MaxSide; };
     const QSize declared = reader.size();
-    if (declared.isValid() && (declared.width() > 32768 || declared.height() > 32768))
+    if (declared.isValid() && tooLarge(declared))
         return {};
     QImage image;
     if (!reader.read(&image))
+        return {};
+    // The size a header declares need not be the size decoded: a GIF reports its first frame, yet is drawn
+    // on its whole screen.
+    if (tooLarge(image.size()))
         return {};
     return image;
 }

@@ -13,6 +13,8 @@ namespace PictureDecoder {
 constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
 // The most a decoded picture may take in memory, in megabytes.
 constexpr int MaxDecodedMegabytes = 256;
+// The longest side a picture may have, in pixels.
+constexpr int MaxSide = 32768;
 
 // The first frame of the picture in `bytes`, or a null image when it is none or would be absurdly large.
 QImage decode(const QByteArray& bytes);
