@@ -20,6 +20,8 @@ private slots:
     void unknownCueIsSilentAndDoesNotYield();
     void spaceAndEnterLaunchOnceLanciaHasTheFocus();
     void countsStopAtTheCeiling();
+    void aTickDuringTheMissCueCountedTheDiscTwice();
+    void aSecondSpaceDuringTheFlightAskedToQuit();
 
     void hitBoxEdges_data();
     void hitBoxEdges();
@@ -222,6 +224,45 @@ void TestPlay::countsStopAtTheCeiling()
     QCOMPARE(frmGameProbe::misses(f.g()), qint16(32767));
     QCOMPARE(frmGameProbe::shots(f.g()), qint16(32767));
     QCOMPARE(f.g().lblmancati->text(), QStringLiteral("32767"));
+}
+
+void TestPlay::aTickDuringTheMissCueCountedTheDiscTwice()
+{
+    GameFixture f;
+    f.launch(0);
+    for (int i = 0; i < 68; ++i)
+        f.tick(f.g().Timer1);
+    f.platform.log.clear();
+    // The next tick comes due while the miss cue yields: it must not find the same disc and miss it again.
+    f.platform.onYield.push_back([&f] { f.tick(f.g().Timer1); });
+    f.tick(f.g().Timer1);
+    QCOMPARE(f.platform.cues(), QStringList{"cue 104"});
+    QCOMPARE(frmGameProbe::misses(f.g()), qint16(1));
+    QCOMPARE(f.g().lblmancati->text(), QStringLiteral("1"));
+    // Other timers still tick during that yield.
+    f.launch(0);
+    for (int i = 0; i < 68; ++i)
+        f.tick(f.g().Timer1);
+    f.platform.onYield.push_back([&f] { f.tick(f.g().tmrGenerale); });
+    f.tick(f.g().Timer1);
+    QCOMPARE(frmGameProbe::roundTime(f.g()), qint16(10));
+}
+
+void TestPlay::aSecondSpaceDuringTheFlightAskedToQuit()
+{
+    GameFixture f;
+    QApplication::setActiveWindow(&f.g());
+    f.launch(0);
+    QVERIFY(f.flyUntilOver() > 0);
+    QCOMPARE(f.g().focusWidget(), f.g().Command1);
+    QTest::keyClick(f.g().Command1, Qt::Key_Space);
+    QVERIFY(f.g().Timer1.isActive());
+    QVERIFY(f.g().focusWidget() != f.g().Command2);
+    QTest::keyClick(f.g().focusWidget(), Qt::Key_Space);
+    QTest::keyClick(f.g().focusWidget(), Qt::Key_Return);
+    QVERIFY(f.platform.messages.isEmpty());
+    QVERIFY(f.g().Timer1.isActive());
+    QVERIFY(f.g().tmrGenerale.isActive());
 }
 
 void TestPlay::hitBoxEdges_data()

@@ -186,12 +186,18 @@ void frmGame::timerTick(QTimer& timer)
     // While the summary is open the ticks are let go: the clock cannot pass the end, nor the round end twice.
     if (m_summaryOpen || !timer.isActive())
         return;
+    // A timer's handler never runs inside itself: a tick that comes due while its own sound cue yields is let
+    // go, so a disc that got away is counted once, not again on the next tick while its miss is handled.
+    if (m_ticking.contains(&timer))
+        return;
+    m_ticking.insert(&timer);
     if (&timer == &Timer1)
         Timer1_Timer();
     else if (&timer == &TimerDiscoRotto)
         TimerDiscoRotto_Timer();
     else if (&timer == &tmrGenerale)
         tmrGenerale_Timer();
+    m_ticking.remove(&timer);
 }
 
 void frmGame::Form_Load()
@@ -242,7 +248,12 @@ void frmGame::Command1_Click()
     discShape->setTop(discImage->Top() + shapeOffset);
     discShape->setLeft(discImage->Left());
     Label1->setVisible(false);
+    // A disabled "Lancia" hands its focus on; left to Qt it would land on "Esci", and a second Space during
+    // the flight would ask to quit. The field takes it instead: keys do nothing there.
+    const bool hadFocus = focusWidget() == Command1;
     Command1->setEnabled(false);
+    if (hadFocus)
+        Picture1->setFocus();
     Timers::setEnabled(Timer1, true);
     discImage->setVisible(true);
     discShape->setVisible(true);

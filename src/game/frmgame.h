@@ -8,6 +8,7 @@
 #include "vbrandom.h"
 
 #include <QFrame>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -177,6 +178,7 @@ private:
     std::unique_ptr<frmSfondo> m_frmSfondo;
     std::unique_ptr<frmHelp> m_frmHelp;
     bool m_summaryOpen = false;
+    QSet<const QTimer*> m_ticking; // timers whose handler is running
     // Set while the size toggle changes the window's state: the toggle lays the window out itself, once.
     bool m_changingSize = false;
     // Where the size toggle brings the window back to, in screen pixels.
