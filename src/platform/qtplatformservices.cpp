@@ -52,7 +52,8 @@ int QtPlatformServices::messageBox(QWidget* parent, const QString& prompt, int s
 std::optional<QColor> QtPlatformServices::chooseColour(QWidget* parent)
 {
     // The dialog opens on the last colour confirmed in it, as a dialog that is kept between uses would.
-    const QColor chosen = QColorDialog::getColor(m_lastColour, parent);
+    // Qt's own dialogs, not the desktop's: they speak the game's Italian whatever the system's language.
+    const QColor chosen = QColorDialog::getColor(m_lastColour, parent, QString(), QColorDialog::DontUseNativeDialog);
     if (!chosen.isValid())
         return std::nullopt;
     m_lastColour = chosen;
@@ -73,7 +74,8 @@ QString QtPlatformServices::qtFileFilter(const QString& filter)
 
 std::optional<QString> QtPlatformServices::chooseOpenFile(QWidget* parent, const QString& filter)
 {
-    const QString name = QFileDialog::getOpenFileName(parent, QString(), QString(), qtFileFilter(filter));
+    const QString name = QFileDialog::getOpenFileName(parent, QString(), QString(), qtFileFilter(filter), nullptr,
+                                                      QFileDialog::DontUseNativeDialog);
     if (name.isEmpty())
         return std::nullopt;
     return name;
