@@ -1,3 +1,6 @@
 #include "app/application.h"
 
-int main(int argc, char* argv[]) { return Application::run(argc, argv); }
+int main(int argc, char* argv[])
+{
+    return Application::run(argc, argv);
+}

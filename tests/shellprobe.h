@@ -22,14 +22,14 @@ inline QtMessageHandler forwardedHandler = nullptr;
 // widgets still keep their outline and order, which is what the tests read.
 inline void quietOffscreenPlatform()
 {
-    forwardedHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
-                                                   const QString& message) {
-        if (message.contains(QLatin1String("does not support setting window masks")) ||
-            message.contains(QLatin1String("does not support raise()")))
-            return;
-        if (forwardedHandler)
-            forwardedHandler(type, context, message);
-    });
+    forwardedHandler =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (message.contains(QLatin1String("does not support setting window masks")) ||
+                message.contains(QLatin1String("does not support raise()")))
+                return;
+            if (forwardedHandler)
+                forwardedHandler(type, context, message);
+        });
 }
 
 } // namespace ShellTests

@@ -28,10 +28,9 @@ constexpr QRgb kGrey = 0xCFCFCF;
 constexpr QRgb kBlack = 0x000000;
 
 const QRgb kTitleRows[kPieceH] = {
-    0x4B86C2, 0x558DC5, 0x4884C1, 0x3C7CBC, 0x2F73B8, 0x226BB3, 0x1864B0,
-    0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF,
-    0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF,
-    0x1560AC, 0x145BA3, 0x125496, 0x104D89, 0x0F467D, 0x0D3F70, 0x0F4479,
+    0x4B86C2, 0x558DC5, 0x4884C1, 0x3C7CBC, 0x2F73B8, 0x226BB3, 0x1864B0, 0x1562AF, 0x1562AF, 0x1562AF,
+    0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF, 0x1562AF,
+    0x1562AF, 0x1562AF, 0x1562AF, 0x1560AC, 0x145BA3, 0x125496, 0x104D89, 0x0F467D, 0x0D3F70, 0x0F4479,
 };
 const QRgb kTitleLeftCols[7] = {0x4C87C2, 0x558DC5, 0x4884C1, 0x3C7CBC, 0x2F73B8, 0x226BB3, 0x1864B0};
 const QRgb kLeftHighlight[7] = {0xDADADA, 0xDCDCDC, 0xDADADA, 0xD7D7D7, 0xD4D4D4, 0xD2D2D2, 0xD0D0D0};
@@ -41,28 +40,28 @@ const QRgb kBottomShadow[7] = {0xCCCCCC, 0xC0C0C0, 0xB2B2B2, 0xA2A2A2, 0x949494,
 // How many pixels are cut away from the rounded side, per row, outside the window's outline.
 int topCornerCut(int row)
 {
-    static const int cut[8] = {8, 6, 4, 3, 2, 2, 1, 1};   // rows 0..7
+    static const int cut[8] = {8, 6, 4, 3, 2, 2, 1, 1}; // rows 0..7
     return row < 8 ? cut[row] : 0;
 }
 
 int bottomCornerCut(int row)
 {
-    static const int cut[8] = {1, 1, 2, 2, 3, 4, 6, 8};   // rows 22..29
+    static const int cut[8] = {1, 1, 2, 2, 3, 4, 6, 8}; // rows 22..29
     return row >= 22 ? cut[row - 22] : 0;
 }
 
-QString framePath(const QString &name)
+QString framePath(const QString& name)
 {
     return QStringLiteral(VOLARINO_RESOURCE_DIR "/frame/") + name;
 }
 
-QImage loadPiece(const QString &name)
+QImage loadPiece(const QString& name)
 {
     QImage img(framePath(name));
     return img.convertToFormat(QImage::Format_RGB32);
 }
 
-QRgb rgbAt(const QImage &img, int x, int y)
+QRgb rgbAt(const QImage& img, int x, int y)
 {
     return img.pixel(x, y) & 0xFFFFFF;
 }
@@ -73,7 +72,7 @@ QString hex(QRgb c)
 }
 
 // Compares one pixel and names it in the failure message.
-bool samePixel(const QImage &img, int x, int y, QRgb want, QString *why)
+bool samePixel(const QImage& img, int x, int y, QRgb want, QString* why)
 {
     const QRgb got = rgbAt(img, x, y);
     if (got == want)
@@ -82,10 +81,10 @@ bool samePixel(const QImage &img, int x, int y, QRgb want, QString *why)
     return false;
 }
 
-quint32 le32(const QByteArray &b, int at)
+quint32 le32(const QByteArray& b, int at)
 {
-    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16
-           | quint32(quint8(b[at + 3])) << 24;
+    return quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 | quint32(quint8(b[at + 2])) << 16 |
+           quint32(quint8(b[at + 3])) << 24;
 }
 
 double lightness(QRgb c)
@@ -95,7 +94,8 @@ double lightness(QRgb c)
 
 } // namespace
 
-class TestFramePictures : public QObject {
+class TestFramePictures : public QObject
+{
     Q_OBJECT
 
 private slots:
@@ -141,13 +141,13 @@ void TestFramePictures::fileFormat_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    const char *pieces[] = {"title_main.bmp", "title_left.bmp", "title_right.bmp", "window_left.bmp",
-                            "window_right.bmp", "window_bottom.bmp", "window_bottom_left.bmp",
-                            "window_bottom_right.bmp"};
-    for (const char *name : pieces)
+    const char* pieces[] = {"title_main.bmp",         "title_left.bmp",         "title_right.bmp",
+                            "window_left.bmp",        "window_right.bmp",       "window_bottom.bmp",
+                            "window_bottom_left.bmp", "window_bottom_right.bmp"};
+    for (const char* name : pieces)
         QTest::newRow(name) << QString::fromLatin1(name) << kPieceW << kPieceH;
-    const char *buttons[] = {"btn_close.bmp", "btn_minimize.bmp", "btn_help.bmp", "btn_resize.bmp"};
-    for (const char *name : buttons)
+    const char* buttons[] = {"btn_close.bmp", "btn_minimize.bmp", "btn_help.bmp", "btn_resize.bmp"};
+    for (const char* name : buttons)
         QTest::newRow(name) << QString::fromLatin1(name) << kButton << kButton;
 }
 
@@ -163,9 +163,9 @@ void TestFramePictures::fileFormat()
     QCOMPARE(head.size(), 54);
     QCOMPARE(head.left(2), QByteArray("BM"));
     QCOMPARE(int(le32(head, 18)), width);
-    QCOMPARE(int(le32(head, 22)), height);                 // positive: stored bottom-up
-    QCOMPARE(int(quint8(head[28]) | quint8(head[29]) << 8), 24);   // bits per pixel
-    QCOMPARE(le32(head, 30), quint32(0));                  // no compression
+    QCOMPARE(int(le32(head, 22)), height);                       // positive: stored bottom-up
+    QCOMPARE(int(quint8(head[28]) | quint8(head[29]) << 8), 24); // bits per pixel
+    QCOMPARE(le32(head, 30), quint32(0));                        // no compression
 
     const QImage img(framePath(name));
     QVERIFY(!img.isNull());
@@ -260,16 +260,16 @@ void TestFramePictures::cornerMagenta_data()
         const int top = topCornerCut(y);
         const int bottom = bottomCornerCut(y);
         QTest::addRow("title_left row %d", y) << QStringLiteral("title_left.bmp") << y << 0 << top - 1;
-        QTest::addRow("title_right row %d", y) << QStringLiteral("title_right.bmp") << y << kPieceW - top
-                                               << kPieceW - 1;
-        QTest::addRow("window_bottom_left row %d", y) << QStringLiteral("window_bottom_left.bmp") << y << 0
-                                                      << bottom - 1;
+        QTest::addRow("title_right row %d", y)
+            << QStringLiteral("title_right.bmp") << y << kPieceW - top << kPieceW - 1;
+        QTest::addRow("window_bottom_left row %d", y)
+            << QStringLiteral("window_bottom_left.bmp") << y << 0 << bottom - 1;
         QTest::addRow("window_bottom_right row %d", y)
             << QStringLiteral("window_bottom_right.bmp") << y << kPieceW - bottom << kPieceW - 1;
     }
     for (int y = 0; y < kPieceH; ++y) {
-        const char *plain[] = {"title_main.bmp", "window_left.bmp", "window_right.bmp", "window_bottom.bmp"};
-        for (const char *name : plain)
+        const char* plain[] = {"title_main.bmp", "window_left.bmp", "window_right.bmp", "window_bottom.bmp"};
+        for (const char* name : plain)
             QTest::addRow("%s row %d", name, y) << QString::fromLatin1(name) << y << 1 << 0;
     }
 }
@@ -285,7 +285,9 @@ void TestFramePictures::cornerMagenta()
         const bool want = x >= first && x <= last;
         const bool got = rgbAt(img, x, row) == kMagenta;
         QVERIFY2(got == want, qPrintable(QStringLiteral("pixel (%1, %2) is %3, magenta expected: %4")
-                                             .arg(x).arg(row).arg(hex(rgbAt(img, x, row)))
+                                             .arg(x)
+                                             .arg(row)
+                                             .arg(hex(rgbAt(img, x, row)))
                                              .arg(want ? QStringLiteral("yes") : QStringLiteral("no"))));
     }
 }
@@ -388,15 +390,15 @@ void TestFramePictures::titleRightCornerIsDarkest()
             if (lightness(rgbAt(img, x, y)) < lightness(darkest))
                 darkest = rgbAt(img, x, y);
     QVERIFY2(lightness(darkest) < lightness(kTitleRows[28]) - 5, qPrintable(hex(darkest)));
-    QVERIFY2(std::abs(qRed(darkest) - 0x09) <= 8 && std::abs(qGreen(darkest) - 0x2A) <= 8
-                 && std::abs(qBlue(darkest) - 0x4A) <= 8,
+    QVERIFY2(std::abs(qRed(darkest) - 0x09) <= 8 && std::abs(qGreen(darkest) - 0x2A) <= 8 &&
+                 std::abs(qBlue(darkest) - 0x4A) <= 8,
              qPrintable(hex(darkest)));
 }
 
 void TestFramePictures::bottomLeftColumns_data()
 {
     QTest::addColumn<int>("column");
-    QTest::addColumn<int>("lastRow");   // rows 0..lastRow are compared with the bottom edge piece
+    QTest::addColumn<int>("lastRow"); // rows 0..lastRow are compared with the bottom edge piece
     for (int x = 0; x < 7; ++x)
         QTest::addRow("highlight column %d", x) << x << -1;
     QTest::addRow("column 7") << 7 << kPieceH - 2;
@@ -464,8 +466,8 @@ void TestFramePictures::buttonFace()
     QString why;
 
     // Outside the round face: the title blue.
-    for (const QPoint &pt : {QPoint(0, 0), QPoint(12, 0), QPoint(0, 12), QPoint(12, 12), QPoint(1, 0),
-                             QPoint(0, 1), QPoint(11, 12), QPoint(12, 11)})
+    for (const QPoint& pt : {QPoint(0, 0), QPoint(12, 0), QPoint(0, 12), QPoint(12, 12), QPoint(1, 0), QPoint(0, 1),
+                             QPoint(11, 12), QPoint(12, 11)})
         QVERIFY2(samePixel(img, pt.x(), pt.y(), kTitleBlue, &why), qPrintable(why));
 
     const double c = kButton / 2.0;
@@ -506,19 +508,20 @@ void TestFramePictures::buttonFace()
 namespace {
 
 // The black pixels of a button, as a set of points with their bounding box.
-struct GlyphPixels {
+struct GlyphPixels
+{
     std::vector<QPoint> points;
     QRect box;
     bool has(int x, int y) const
     {
-        for (const QPoint &p : points)
+        for (const QPoint& p : points)
             if (p == QPoint(x, y))
                 return true;
         return false;
     }
 };
 
-GlyphPixels glyphOf(const QString &name)
+GlyphPixels glyphOf(const QString& name)
 {
     const QImage img = loadPiece(name);
     GlyphPixels g;
@@ -568,7 +571,7 @@ void TestFramePictures::closeGlyph()
     const GlyphPixels g = glyphOf(QStringLiteral("btn_close.bmp"));
     QVERIFY(g.box.width() >= 6);
     QVERIFY(g.box.height() >= 5);
-    for (const QPoint &p : g.points)
+    for (const QPoint& p : g.points)
         QVERIFY2(g.has(kButton - 1 - p.x(), p.y()), qPrintable(QStringLiteral("(%1, %2)").arg(p.x()).arg(p.y())));
     // Top and bottom rows: two separate 2-pixel stroke ends.
     for (int y : {g.box.top(), g.box.bottom()}) {
@@ -579,7 +582,7 @@ void TestFramePictures::closeGlyph()
         QVERIFY(g.has(g.box.left(), y) && g.has(g.box.left() + 1, y));
         QVERIFY(g.has(g.box.right(), y) && g.has(g.box.right() - 1, y));
     }
-    QVERIFY(g.has(kButton / 2, (g.box.top() + g.box.bottom()) / 2));   // the strokes cross in the middle
+    QVERIFY(g.has(kButton / 2, (g.box.top() + g.box.bottom()) / 2)); // the strokes cross in the middle
 }
 
 void TestFramePictures::helpGlyph()

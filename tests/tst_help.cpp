@@ -200,11 +200,21 @@ void TestHelp::stackingOrder()
     frmHelp& help = f.openHelp();
     // From the bottom up.
     const QStringList expected = {
-        QStringLiteral("imgWindowRight"), QStringLiteral("imgWindowLeft"),        QStringLiteral("imgWindowBottom"),
-        QStringLiteral("imgTitleMain"),   QStringLiteral("imgWindowBottomRight"), QStringLiteral("imgWindowBottomLeft"),
-        QStringLiteral("imgTitleRight"),  QStringLiteral("imgTitleLeft"),         QStringLiteral("imgTitleClose"),
-        QStringLiteral("lblTitle"),       QStringLiteral("Label1"),               QStringLiteral("Label2"),
-        QStringLiteral("Line1"),          QStringLiteral("Line2"),                QStringLiteral("Label3"),
+        QStringLiteral("imgWindowRight"),
+        QStringLiteral("imgWindowLeft"),
+        QStringLiteral("imgWindowBottom"),
+        QStringLiteral("imgTitleMain"),
+        QStringLiteral("imgWindowBottomRight"),
+        QStringLiteral("imgWindowBottomLeft"),
+        QStringLiteral("imgTitleRight"),
+        QStringLiteral("imgTitleLeft"),
+        QStringLiteral("imgTitleClose"),
+        QStringLiteral("lblTitle"),
+        QStringLiteral("Label1"),
+        QStringLiteral("Label2"),
+        QStringLiteral("Line1"),
+        QStringLiteral("Line2"),
+        QStringLiteral("Label3"),
         QStringLiteral("cmdOK"),
     };
     QCOMPARE(directChildren(help), expected);
@@ -315,7 +325,7 @@ void TestHelp::okAndCloseButtonCloseAlike()
     help.removeEventFilter(&counter);
     QVERIFY(!help.isVisible());
     QVERIFY(!help.isLoaded());
-    QCOMPARE(closeEvents, 1); // a close, so that the last window's going ends the program
+    QCOMPARE(closeEvents, 1);          // a close, so that the last window's going ends the program
     QVERIFY(f.platform.log.isEmpty()); // no beep, no question
     QVERIFY(f.g().isVisible());
     QVERIFY(f.g().Timer1.isActive());

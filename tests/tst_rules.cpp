@@ -151,10 +151,12 @@ void TestRules::summaryText_data()
     QTest::addColumn<int>("shots");
     QTest::addColumn<int>("hits");
     QTest::addColumn<QString>("text");
-    QTest::newRow("23 and 9") << 23 << 9 << QStringLiteral("Tempo scaduto.\r\nHai sparato 23 colpi.\r\nHai fatto 9 centri.");
-    QTest::newRow("nothing") << 0 << 0 << QStringLiteral("Tempo scaduto.\r\nHai sparato 0 colpi.\r\nHai fatto 0 centri.");
-    QTest::newRow("one hit keeps the plural") << 1 << 1
-                                              << QStringLiteral("Tempo scaduto.\r\nHai sparato 1 colpi.\r\nHai fatto 1 centri.");
+    QTest::newRow("23 and 9") << 23 << 9
+                              << QStringLiteral("Tempo scaduto.\r\nHai sparato 23 colpi.\r\nHai fatto 9 centri.");
+    QTest::newRow("nothing") << 0 << 0
+                             << QStringLiteral("Tempo scaduto.\r\nHai sparato 0 colpi.\r\nHai fatto 0 centri.");
+    QTest::newRow("one hit keeps the plural")
+        << 1 << 1 << QStringLiteral("Tempo scaduto.\r\nHai sparato 1 colpi.\r\nHai fatto 1 centri.");
     QTest::newRow("ceiling") << 32767 << 32767
                              << QStringLiteral("Tempo scaduto.\r\nHai sparato 32767 colpi.\r\nHai fatto 32767 centri.");
 }

@@ -7,8 +7,8 @@
 #include "shell/closingslide.h"
 #include "shell/imagecontrol.h"
 #include "shell/modform.h"
-#include "shellprobe.h"
 #include "shell/titlelabel.h"
+#include "shellprobe.h"
 
 #include <QAccessible>
 #include <QScreen>
@@ -79,10 +79,12 @@ Box expectedPiece(const QString& name, float W, float H)
 }
 
 const QStringList FramePieces = {
-    QStringLiteral("imgTitleLeft"),        QStringLiteral("imgTitleMain"),        QStringLiteral("imgTitleRight"),
-    QStringLiteral("imgWindowLeft"),       QStringLiteral("imgWindowRight"),      QStringLiteral("imgWindowBottomLeft"),
-    QStringLiteral("imgWindowBottom"),     QStringLiteral("imgWindowBottomRight"), QStringLiteral("imgTitleHelp"),
-    QStringLiteral("imgTitleMinimize"),    QStringLiteral("imgResize"),           QStringLiteral("imgTitleClose"),
+    QStringLiteral("imgTitleLeft"),    QStringLiteral("imgTitleMain"),
+    QStringLiteral("imgTitleRight"),   QStringLiteral("imgWindowLeft"),
+    QStringLiteral("imgWindowRight"),  QStringLiteral("imgWindowBottomLeft"),
+    QStringLiteral("imgWindowBottom"), QStringLiteral("imgWindowBottomRight"),
+    QStringLiteral("imgTitleHelp"),    QStringLiteral("imgTitleMinimize"),
+    QStringLiteral("imgResize"),       QStringLiteral("imgTitleClose"),
 };
 
 // Every piece where Form_Resize puts it for the window's current size (the bottom edge's width aside, which
@@ -113,11 +115,11 @@ void verifyOutline(QWidget& window)
     const int w = window.width();
     const int h = window.height();
     QCOMPARE(outline.boundingRect(), QRect(0, 0, w, h));
-    for (const QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1),
-                                QPoint(2, 1), QPoint(w - 3, h - 2)})
+    for (const QPoint corner :
+         {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1), QPoint(2, 1), QPoint(w - 3, h - 2)})
         QVERIFY2(!outline.contains(corner), qPrintable(QStringLiteral("corner %1,%2").arg(corner.x()).arg(corner.y())));
-    for (const QPoint inside : {QPoint(12, 0), QPoint(0, 12), QPoint(w / 2, h / 2), QPoint(w - 1, 12),
-                                QPoint(w - 13, h - 1), QPoint(4, 4)})
+    for (const QPoint inside :
+         {QPoint(12, 0), QPoint(0, 12), QPoint(w / 2, h / 2), QPoint(w - 1, 12), QPoint(w - 13, h - 1), QPoint(4, 4)})
         QVERIFY2(outline.contains(inside), qPrintable(QStringLiteral("inside %1,%2").arg(inside.x()).arg(inside.y())));
 }
 
@@ -246,11 +248,21 @@ void TestShell::stackingOrder()
     ShellFixture f;
     // From the bottom up: the frame, then the playing field, the score panel and the options panel above it.
     const QStringList expected = {
-        QStringLiteral("imgTitleMain"),     QStringLiteral("imgWindowRight"),  QStringLiteral("imgTitleRight"),
-        QStringLiteral("imgWindowLeft"),    QStringLiteral("imgWindowBottomLeft"), QStringLiteral("imgWindowBottom"),
-        QStringLiteral("imgTitleClose"),    QStringLiteral("lblTitle"),        QStringLiteral("imgWindowBottomRight"),
-        QStringLiteral("imgTitleHelp"),     QStringLiteral("imgTitleMinimize"), QStringLiteral("imgResize"),
-        QStringLiteral("imgTitleLeft"),     QStringLiteral("Picture1"),        QStringLiteral("Picture2"),
+        QStringLiteral("imgTitleMain"),
+        QStringLiteral("imgWindowRight"),
+        QStringLiteral("imgTitleRight"),
+        QStringLiteral("imgWindowLeft"),
+        QStringLiteral("imgWindowBottomLeft"),
+        QStringLiteral("imgWindowBottom"),
+        QStringLiteral("imgTitleClose"),
+        QStringLiteral("lblTitle"),
+        QStringLiteral("imgWindowBottomRight"),
+        QStringLiteral("imgTitleHelp"),
+        QStringLiteral("imgTitleMinimize"),
+        QStringLiteral("imgResize"),
+        QStringLiteral("imgTitleLeft"),
+        QStringLiteral("Picture1"),
+        QStringLiteral("Picture2"),
         QStringLiteral("Frame1"),
     };
     QStringList order;
@@ -270,12 +282,18 @@ void TestShell::titleButtonsReadAsButtons_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("reads");
-    QTest::newRow("help") << "imgTitleHelp" << "Informazioni";
-    QTest::newRow("minimise") << "imgTitleMinimize" << "Riduci a icona";
-    QTest::newRow("size") << "imgResize" << "Ridimensiona";
-    QTest::newRow("close") << "imgTitleClose" << "Chiudi";
-    QTest::newRow("title bar is a picture") << "imgTitleMain" << "";
-    QTest::newRow("border is a picture") << "imgWindowLeft" << "";
+    QTest::newRow("help") << "imgTitleHelp"
+                          << "Informazioni";
+    QTest::newRow("minimise") << "imgTitleMinimize"
+                              << "Riduci a icona";
+    QTest::newRow("size") << "imgResize"
+                          << "Ridimensiona";
+    QTest::newRow("close") << "imgTitleClose"
+                           << "Chiudi";
+    QTest::newRow("title bar is a picture") << "imgTitleMain"
+                                            << "";
+    QTest::newRow("border is a picture") << "imgWindowLeft"
+                                         << "";
 }
 
 void TestShell::titleButtonsReadAsButtons()
@@ -385,7 +403,7 @@ void TestShell::minimiseAndRestoreLayTheWindowOutAgain()
     QVERIFY(g.windowState() & Qt::WindowMinimized);
     QVERIFY(f.platform.log.filter(QStringLiteral("beep")).isEmpty());
     QCOMPARE(f.disc()->Top(), g.Picture1->Height()); // laid out on the way in
-    QVERIFY(g.Timer1.isActive());                     // minimising changes nothing in the game
+    QVERIFY(g.Timer1.isActive());                    // minimising changes nothing in the game
 
     for (int i = 0; i < 4; ++i)
         g.Timer1_Timer();
@@ -490,8 +508,8 @@ void TestShell::withoutADesktopMoveTheWindowFollowsThePointer()
     const QPoint grip = g.mapToGlobal(QPoint(300, 10));
     QCursor::setPos(grip);
     auto mouse = [&](QEvent::Type type, QPoint global, Qt::MouseButtons held) {
-        QMouseEvent event(type, g.imgTitleMain->mapFromGlobal(QPointF(global)), QPointF(global), Qt::LeftButton,
-                          held, Qt::NoModifier);
+        QMouseEvent event(type, g.imgTitleMain->mapFromGlobal(QPointF(global)), QPointF(global), Qt::LeftButton, held,
+                          Qt::NoModifier);
         QApplication::sendEvent(g.imgTitleMain, &event);
     };
 

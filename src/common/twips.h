@@ -11,8 +11,14 @@ namespace Twips {
 
 constexpr float PerPixel = 15.0f;
 
-inline int toPixels(float twips) { return qRound(twips / PerPixel); }
-inline float fromPixels(int pixels) { return static_cast<float>(pixels) * PerPixel; }
+inline int toPixels(float twips)
+{
+    return qRound(twips / PerPixel);
+}
+inline float fromPixels(int pixels)
+{
+    return static_cast<float>(pixels) * PerPixel;
+}
 
 inline QRect rect(float left, float top, float width, float height)
 {

@@ -12,8 +12,7 @@ class VbError : public std::exception
 public:
     VbError(int number, const QString& description, const QString& source)
         : m_number(number), m_description(description), m_source(source), m_what(description.toUtf8())
-    {
-    }
+    {}
 
     int number() const { return m_number; }
     const QString& description() const { return m_description; }

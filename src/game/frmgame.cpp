@@ -28,8 +28,6 @@ const QColor Yellow(255, 255, 0);
 const QColor MenuText(0, 0, 0);
 const QColor WindowFrame(0, 0, 0);
 
-
-
 template <typename Label = QLabel>
 Label* scoreLabel(QWidget* parent, const QString& caption, const QColor& colour, float left, float top, float width,
                   float height)
@@ -105,12 +103,12 @@ void frmGame::buildField()
     shpDiscoPiccolo = shape(QStringLiteral("shpDiscoPiccolo"), WindowFrame, 960, 800, 460, 270);
     shpDiscoMedio = shape(QStringLiteral("shpDiscoMedio"), Qt::black, 720, 1250, 720, 440);
     shpDiscoGrande = shape(QStringLiteral("shpDiscoGrande"), Yellow, 480, 2640, 1020, 660);
-    imgDiscoPiccolo = picture(QStringLiteral("imgDiscoPiccolo"), QStringLiteral(":/sprites/disc_small.png"), 960, 600,
-                              480, 480);
-    imgDiscoMedio = picture(QStringLiteral("imgDiscoMedio"), QStringLiteral(":/sprites/disc_medium.png"), 720, 960,
-                            720, 720);
-    imgDiscoGrande = picture(QStringLiteral("imgDiscoGrande"), QStringLiteral(":/sprites/disc_large.png"), 480, 2160,
-                             1080, 1080);
+    imgDiscoPiccolo =
+        picture(QStringLiteral("imgDiscoPiccolo"), QStringLiteral(":/sprites/disc_small.png"), 960, 600, 480, 480);
+    imgDiscoMedio =
+        picture(QStringLiteral("imgDiscoMedio"), QStringLiteral(":/sprites/disc_medium.png"), 720, 960, 720, 720);
+    imgDiscoGrande =
+        picture(QStringLiteral("imgDiscoGrande"), QStringLiteral(":/sprites/disc_large.png"), 480, 2160, 1080, 1080);
     ImgSin = picture(QStringLiteral("ImgSin"), QStringLiteral(":/sprites/frag_left.png"), 1710, 2940, 480, 480);
     ImgDes = picture(QStringLiteral("ImgDes"), QStringLiteral(":/sprites/frag_right.png"), 5400, 2760, 480, 480);
     ImgBas = picture(QStringLiteral("ImgBas"), QStringLiteral(":/sprites/frag_bottom.png"), 765, 3090, 480, 480);
@@ -262,7 +260,10 @@ void frmGame::Command1_Click()
     flightDirection = static_cast<qint16>(GameRules::directionFor(m_random.next()));
 }
 
-void frmGame::Command2_Click() { imgTitleClose_Click(); }
+void frmGame::Command2_Click()
+{
+    imgTitleClose_Click();
+}
 
 void frmGame::Timer1_Timer()
 {
@@ -321,12 +322,24 @@ void frmGame::Picture1_MouseDown(int Button, int /*Shift*/, float X, float Y)
     lblmancati->setText(GameRules::countText(misses));
 }
 
-void frmGame::imgDiscoGrande_MouseDown(int Button, int Shift, float X, float Y) { DiscoColpito(Button, Shift, X, Y); }
-void frmGame::imgDiscoMedio_MouseDown(int Button, int Shift, float X, float Y) { DiscoColpito(Button, Shift, X, Y); }
-void frmGame::imgDiscoPiccolo_MouseDown(int Button, int Shift, float X, float Y) { DiscoColpito(Button, Shift, X, Y); }
+void frmGame::imgDiscoGrande_MouseDown(int Button, int Shift, float X, float Y)
+{
+    DiscoColpito(Button, Shift, X, Y);
+}
+void frmGame::imgDiscoMedio_MouseDown(int Button, int Shift, float X, float Y)
+{
+    DiscoColpito(Button, Shift, X, Y);
+}
+void frmGame::imgDiscoPiccolo_MouseDown(int Button, int Shift, float X, float Y)
+{
+    DiscoColpito(Button, Shift, X, Y);
+}
 
 // A press on the disc itself is a hit with any button.
-void frmGame::DiscoColpito(int /*Button*/, int /*Shift*/, float /*X*/, float /*Y*/) { hitSequence(true); }
+void frmGame::DiscoColpito(int /*Button*/, int /*Shift*/, float /*X*/, float /*Y*/)
+{
+    hitSequence(true);
+}
 
 void frmGame::hitSequence(bool pressOnDisc)
 {

@@ -1,11 +1,11 @@
 // The options panel of the game window: speed, size and colour of the disc, and the way to the backgrounds.
 #include "common/timers.h"
-#include "common/vberror.h"
-#include "media/cloadrespicture.h"
-#include "media/frmsfondo.h"
 #include "common/twips.h"
+#include "common/vberror.h"
 #include "frmgame.h"
 #include "gamerules.h"
+#include "media/cloadrespicture.h"
+#include "media/frmsfondo.h"
 #include "platform/platformservices.h"
 
 #include <QLabel>
@@ -30,13 +30,15 @@ struct ColourButton
 };
 
 const ColourButton ColourButtons[9] = {
-    {"Rosso", 0x000000FF, 3000, 480},     {"Arancione", 0x000080FF, 4080, 480}, {"Celeste", 0x00FFFF00, 3000, 1440},
-    {"Giallo", 0x0000FFFF, 3000, 960},    {"Verde", 0x0000FF00, 4080, 960},     {"Blu", 0x00FF0000, 4080, 1440},
-    {"Bianco", 0x00FFFFFF, 4080, 1920},   {"Nero", 0x00000000, 3000, 2400},     {"Violetto", 0x00FF00FF, 3000, 1920},
+    {"Rosso", 0x000000FF, 3000, 480},   {"Arancione", 0x000080FF, 4080, 480}, {"Celeste", 0x00FFFF00, 3000, 1440},
+    {"Giallo", 0x0000FFFF, 3000, 960},  {"Verde", 0x0000FF00, 4080, 960},     {"Blu", 0x00FF0000, 4080, 1440},
+    {"Bianco", 0x00FFFFFF, 4080, 1920}, {"Nero", 0x00000000, 3000, 2400},     {"Violetto", 0x00FF00FF, 3000, 1920},
 };
 
-QFont panelFont() { return Twips::font(QStringLiteral("Comic Sans MS"), 9.75, true); }
-
+QFont panelFont()
+{
+    return Twips::font(QStringLiteral("Comic Sans MS"), 9.75, true);
+}
 
 } // namespace
 
@@ -195,7 +197,10 @@ void frmGame::Command5_Click()
     discShape->setFillColor(Twips::colorFromVb(static_cast<quint32>(qRound64(discColour))));
 }
 
-void frmGame::Command6_Click() { Frame1->hide(); }
+void frmGame::Command6_Click()
+{
+    Frame1->hide();
+}
 
 void frmGame::Option1_Click(int index)
 {

@@ -68,17 +68,29 @@ constexpr qint16 increased(qint16 count, qint16 step = 1)
 constexpr qint16 RoundTick = 10;
 constexpr qint16 RoundEnd = 9000;
 
-constexpr bool roundOver(qint16 roundTime) { return roundTime > RoundEnd - 1; }
+constexpr bool roundOver(qint16 roundTime)
+{
+    return roundTime > RoundEnd - 1;
+}
 
 // The hit cue for a random value r in [0, 1): 105 to 108 with equal chance. Worked in double precision:
 // in single precision the largest draws would round up to 109, a cue that does not exist.
-constexpr qint16 hitCue(float r) { return static_cast<qint16>(static_cast<int>(double(r) * 4.0 + 105.0)); }
+constexpr qint16 hitCue(float r)
+{
+    return static_cast<qint16>(static_cast<int>(double(r) * 4.0 + 105.0));
+}
 
 // A direction 0..10 for a random value r in [0, 1).
-constexpr int directionFor(float r) { return static_cast<int>(double(r) * DirectionCount); }
+constexpr int directionFor(float r)
+{
+    return static_cast<int>(double(r) * DirectionCount);
+}
 
 // Decimal text of a count: no sign, no leading zeros or spaces.
-inline QString countText(qint16 count) { return QString::number(count); }
+inline QString countText(qint16 count)
+{
+    return QString::number(count);
+}
 
 // The message shown when the round clock runs out; lines joined by CR LF.
 inline QString roundSummary(qint16 shots, qint16 hits)

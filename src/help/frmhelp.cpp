@@ -61,20 +61,20 @@ void frmHelp::buildFrame()
                                        5040, 360, 285, 3210);
     imgWindowLeft = Piece::framePiece(this, QStringLiteral("imgWindowLeft"), QStringLiteral("window_left"), true, 0,
                                       360, 285, 3210);
-    imgWindowBottom = Piece::framePiece(this, QStringLiteral("imgWindowBottom"), QStringLiteral("window_bottom"),
-                                        true, 240, 3480, 4845, 450);
-    imgTitleMain = Piece::framePiece(this, QStringLiteral("imgTitleMain"), QStringLiteral("title_main"), true, 240, 0,
-                                     4845, 450);
+    imgWindowBottom = Piece::framePiece(this, QStringLiteral("imgWindowBottom"), QStringLiteral("window_bottom"), true,
+                                        240, 3480, 4845, 450);
+    imgTitleMain =
+        Piece::framePiece(this, QStringLiteral("imgTitleMain"), QStringLiteral("title_main"), true, 240, 0, 4845, 450);
     imgWindowBottomRight = Piece::framePiece(this, QStringLiteral("imgWindowBottomRight"),
                                              QStringLiteral("window_bottom_right"), false, 5040, 3480, 285, 450);
     imgWindowBottomLeft = Piece::framePiece(this, QStringLiteral("imgWindowBottomLeft"),
                                             QStringLiteral("window_bottom_left"), false, 0, 3480, 285, 450);
-    imgTitleRight = Piece::framePiece(this, QStringLiteral("imgTitleRight"), QStringLiteral("title_right"), false,
-                                      5040, 0, 285, 450);
-    imgTitleLeft = Piece::framePiece(this, QStringLiteral("imgTitleLeft"), QStringLiteral("title_left"), false, 0, 0,
-                                     285, 450);
-    imgTitleClose = Piece::framePiece(this, QStringLiteral("imgTitleClose"), QStringLiteral("btn_close"), false,
-                                      5040, 120, 195, 195, QStringLiteral("Chiudi"));
+    imgTitleRight = Piece::framePiece(this, QStringLiteral("imgTitleRight"), QStringLiteral("title_right"), false, 5040,
+                                      0, 285, 450);
+    imgTitleLeft =
+        Piece::framePiece(this, QStringLiteral("imgTitleLeft"), QStringLiteral("title_left"), false, 0, 0, 285, 450);
+    imgTitleClose = Piece::framePiece(this, QStringLiteral("imgTitleClose"), QStringLiteral("btn_close"), false, 5040,
+                                      120, 195, 195, QStringLiteral("Chiudi"));
     lblTitle = new TitleLabel(QStringLiteral("Informazioni"), 360, 0, 2295, 375, this);
 
     connect(imgTitleClose, &ImageControl::clicked, this, &frmHelp::imgTitleClose_Click);
@@ -87,8 +87,7 @@ void frmHelp::buildFrame()
 void frmHelp::buildContent()
 {
     const QFont comic = Twips::font(QStringLiteral("Comic Sans MS"), 9.75, true);
-    Label1 = contentLabel(this, QStringLiteral("Label1"), Instructions, QColor(255, 0, 0), comic, 360, 480, 4575,
-                          1740);
+    Label1 = contentLabel(this, QStringLiteral("Label1"), Instructions, QColor(255, 0, 0), comic, 360, 480, 4575, 1740);
     Label2 = contentLabel(this, QStringLiteral("Label2"), QString(), QColor(0, 0, 0),
                           Twips::font(QStringLiteral("MS Sans Serif"), 8.25, true), 345, 3000, 2640, 645);
     Line1 = new LineControl(QStringLiteral("Line1"), 360, 4800, 2280, 2, QColor(255, 255, 255), this);
@@ -127,14 +126,32 @@ void frmHelp::Form_Load()
     m_loaded = true;
 }
 
-void frmHelp::cmdOK_Click() { close(); }
+void frmHelp::cmdOK_Click()
+{
+    close();
+}
 
-void frmHelp::imgTitleClose_Click() { close(); }
+void frmHelp::imgTitleClose_Click()
+{
+    close();
+}
 
-void frmHelp::imgTitleLeft_MouseDown(int, int, float, float) { m_startFormDrag(this); }
-void frmHelp::imgTitleMain_MouseDown(int, int, float, float) { m_startFormDrag(this); }
-void frmHelp::imgTitleRight_MouseDown(int, int, float, float) { m_startFormDrag(this); }
-void frmHelp::lblTitle_MouseDown(int, int, float, float) { m_startFormDrag(this); }
+void frmHelp::imgTitleLeft_MouseDown(int, int, float, float)
+{
+    m_startFormDrag(this);
+}
+void frmHelp::imgTitleMain_MouseDown(int, int, float, float)
+{
+    m_startFormDrag(this);
+}
+void frmHelp::imgTitleRight_MouseDown(int, int, float, float)
+{
+    m_startFormDrag(this);
+}
+void frmHelp::lblTitle_MouseDown(int, int, float, float)
+{
+    m_startFormDrag(this);
+}
 
 void frmHelp::closeEvent(QCloseEvent* event)
 {

@@ -80,7 +80,10 @@ void frmSfondo::Command1_Click()
     unload();
 }
 
-void frmSfondo::Command2_Click() { unload(); }
+void frmSfondo::Command2_Click()
+{
+    unload();
+}
 
 void frmSfondo::Command3_Click()
 {

@@ -4,8 +4,14 @@
 
 namespace {
 
-quint32 le32(const char* p) { return qFromLittleEndian<quint32>(p); }
-quint16 le16(const char* p) { return qFromLittleEndian<quint16>(p); }
+quint32 le32(const char* p)
+{
+    return qFromLittleEndian<quint32>(p);
+}
+quint16 le16(const char* p)
+{
+    return qFromLittleEndian<quint16>(p);
+}
 
 } // namespace
 

@@ -8,15 +8,30 @@
 #include <cstdlib>
 #include <unistd.h>
 
-QtPlatformServices::QtPlatformServices() { m_cues.loadBuiltInCues(); }
+QtPlatformServices::QtPlatformServices()
+{
+    m_cues.loadBuiltInCues();
+}
 
-void QtPlatformServices::prepareSound() { m_cues.prepareOutput(); }
+void QtPlatformServices::prepareSound()
+{
+    m_cues.prepareOutput();
+}
 
-bool QtPlatformServices::startCue(qint16 id) { return m_cues.play(id); }
+bool QtPlatformServices::startCue(qint16 id)
+{
+    return m_cues.play(id);
+}
 
-void QtPlatformServices::yieldToEvents() { QCoreApplication::processEvents(); }
+void QtPlatformServices::yieldToEvents()
+{
+    QCoreApplication::processEvents();
+}
 
-void QtPlatformServices::beep() { QApplication::beep(); }
+void QtPlatformServices::beep()
+{
+    QApplication::beep();
+}
 
 int QtPlatformServices::messageBox(QWidget* parent, const QString& prompt, int style, const QString& title)
 {

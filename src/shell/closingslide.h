@@ -22,7 +22,10 @@ inline qint32 passLimit(int screenWidthPx, int screenHeightPx)
 }
 
 // How far the window has moved left, and as far up, after `passes` passes: 5k + k(k - 1) / 2.
-constexpr qint64 distanceAfter(qint64 passes) { return FirstStep * passes + passes * (passes - 1) / 2; }
+constexpr qint64 distanceAfter(qint64 passes)
+{
+    return FirstStep * passes + passes * (passes - 1) / 2;
+}
 
 // The passes the slide makes for a window at `window` on a desktop covering `desktop`: at most limit + 1,
 // and none after the pass that leaves the window wholly outside the desktop. At least one.

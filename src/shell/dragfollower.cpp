@@ -5,7 +5,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-DragFollower::DragFollower(QWidget* window) : QObject(window), m_window(window), m_offset(QCursor::pos() - window->pos())
+DragFollower::DragFollower(QWidget* window)
+    : QObject(window), m_window(window), m_offset(QCursor::pos() - window->pos())
 {
     QCoreApplication::instance()->installEventFilter(this);
 }

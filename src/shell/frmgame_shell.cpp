@@ -36,31 +36,31 @@ void frmGame::buildFrame()
     // Created from the bottom of the stack up; the playing field and the panels, created after the frame,
     // lie above all of it.
     using Piece = ImageControl;
-    imgTitleMain = Piece::framePiece(this, QStringLiteral("imgTitleMain"), QStringLiteral("title_main"), true, 240, 0,
-                                     7005, 450);
+    imgTitleMain =
+        Piece::framePiece(this, QStringLiteral("imgTitleMain"), QStringLiteral("title_main"), true, 240, 0, 7005, 450);
     imgWindowRight = Piece::framePiece(this, QStringLiteral("imgWindowRight"), QStringLiteral("window_right"), true,
                                        7200, 360, 285, 5130);
-    imgTitleRight = Piece::framePiece(this, QStringLiteral("imgTitleRight"), QStringLiteral("title_right"), false,
-                                      7200, 0, 285, 450);
+    imgTitleRight = Piece::framePiece(this, QStringLiteral("imgTitleRight"), QStringLiteral("title_right"), false, 7200,
+                                      0, 285, 450);
     imgWindowLeft = Piece::framePiece(this, QStringLiteral("imgWindowLeft"), QStringLiteral("window_left"), true, 0,
                                       360, 285, 5130);
     imgWindowBottomLeft = Piece::framePiece(this, QStringLiteral("imgWindowBottomLeft"),
                                             QStringLiteral("window_bottom_left"), false, 0, 5400, 285, 450);
-    imgWindowBottom = Piece::framePiece(this, QStringLiteral("imgWindowBottom"), QStringLiteral("window_bottom"),
-                                        true, 240, 5400, 7005, 450);
-    imgTitleClose = Piece::framePiece(this, QStringLiteral("imgTitleClose"), QStringLiteral("btn_close"), false,
-                                      7200, 120, 195, 195, QStringLiteral("Chiudi"));
+    imgWindowBottom = Piece::framePiece(this, QStringLiteral("imgWindowBottom"), QStringLiteral("window_bottom"), true,
+                                        240, 5400, 7005, 450);
+    imgTitleClose = Piece::framePiece(this, QStringLiteral("imgTitleClose"), QStringLiteral("btn_close"), false, 7200,
+                                      120, 195, 195, QStringLiteral("Chiudi"));
     lblTitle = new TitleLabel(QStringLiteral("Volarino"), 240, 0, 2160, 405, this);
     imgWindowBottomRight = Piece::framePiece(this, QStringLiteral("imgWindowBottomRight"),
                                              QStringLiteral("window_bottom_right"), false, 7200, 5400, 285, 450);
-    imgTitleHelp = Piece::framePiece(this, QStringLiteral("imgTitleHelp"), QStringLiteral("btn_help"), false, 6480,
-                                     120, 195, 195, QStringLiteral("Informazioni"));
+    imgTitleHelp = Piece::framePiece(this, QStringLiteral("imgTitleHelp"), QStringLiteral("btn_help"), false, 6480, 120,
+                                     195, 195, QStringLiteral("Informazioni"));
     imgTitleMinimize = Piece::framePiece(this, QStringLiteral("imgTitleMinimize"), QStringLiteral("btn_minimize"),
                                          false, 6720, 120, 195, 195, QStringLiteral("Riduci a icona"));
     imgResize = Piece::framePiece(this, QStringLiteral("imgResize"), QStringLiteral("btn_resize"), false, 6960, 120,
                                   195, 195, QStringLiteral("Ridimensiona"));
-    imgTitleLeft = Piece::framePiece(this, QStringLiteral("imgTitleLeft"), QStringLiteral("title_left"), false, 0, 0,
-                                     285, 450);
+    imgTitleLeft =
+        Piece::framePiece(this, QStringLiteral("imgTitleLeft"), QStringLiteral("title_left"), false, 0, 0, 285, 450);
 }
 
 void frmGame::connectFrame()
@@ -160,7 +160,10 @@ void frmGame::imgResize_Click()
     modForm::RoundFormRegion(this);
 }
 
-void frmGame::imgTitleMinimize_Click() { showMinimized(); }
+void frmGame::imgTitleMinimize_Click()
+{
+    showMinimized();
+}
 
 void frmGame::imgTitleHelp_Click()
 {
@@ -177,10 +180,22 @@ void frmGame::Drag(QWidget* TheForm)
         m_startFormDrag(TheForm);
 }
 
-void frmGame::imgTitleLeft_MouseDown(int, int, float, float) { Drag(this); }
-void frmGame::imgTitleMain_MouseDown(int, int, float, float) { Drag(this); }
-void frmGame::imgTitleRight_MouseDown(int, int, float, float) { Drag(this); }
-void frmGame::lblTitle_MouseDown(int, int, float, float) { Drag(this); }
+void frmGame::imgTitleLeft_MouseDown(int, int, float, float)
+{
+    Drag(this);
+}
+void frmGame::imgTitleMain_MouseDown(int, int, float, float)
+{
+    Drag(this);
+}
+void frmGame::imgTitleRight_MouseDown(int, int, float, float)
+{
+    Drag(this);
+}
+void frmGame::lblTitle_MouseDown(int, int, float, float)
+{
+    Drag(this);
+}
 
 void frmGame::imgTitleClose_Click()
 {
@@ -211,7 +226,10 @@ void frmGame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmGame::Form_Unload(int& /*Cancel*/) { Uscita(); }
+void frmGame::Form_Unload(int& /*Cancel*/)
+{
+    Uscita();
+}
 
 void frmGame::Uscita()
 {

@@ -113,7 +113,8 @@ void ImageControl::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* event)
 {
-    const bool click = m_clickArmed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        m_clickArmed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     m_clickArmed = false;
     if (click)
         emit clicked();

@@ -16,12 +16,21 @@ QAccessibleInterface* imageControlInterface(const QString& className, QObject* o
 
 ImageControlAccessible::ImageControlAccessible(ImageControl* control) : QAccessibleWidget(control) {}
 
-void ImageControlAccessible::install() { QAccessible::installFactory(&imageControlInterface); }
+void ImageControlAccessible::install()
+{
+    QAccessible::installFactory(&imageControlInterface);
+}
 
-ImageControl* ImageControlAccessible::control() const { return static_cast<ImageControl*>(widget()); }
+ImageControl* ImageControlAccessible::control() const
+{
+    return static_cast<ImageControl*>(widget());
+}
 
 // Only the title buttons carry a tooltip, and only they do something when clicked.
-bool ImageControlAccessible::isButton() const { return !control()->toolTip().isEmpty(); }
+bool ImageControlAccessible::isButton() const
+{
+    return !control()->toolTip().isEmpty();
+}
 
 QAccessible::Role ImageControlAccessible::role() const
 {

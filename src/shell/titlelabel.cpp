@@ -30,4 +30,7 @@ void TitleLabel::mousePressEvent(QMouseEvent* event)
                    static_cast<float>(event->position().y()) * Twips::PerPixel);
 }
 
-void TitleLabel::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void TitleLabel::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
+}

@@ -19,20 +19,44 @@ namespace {
 constexpr int kPieceW = 19;
 constexpr int kPieceH = 30;
 constexpr int kButton = 13;
-constexpr int kBevel = 7;  // width of every highlight and shadow band
+constexpr int kBevel = 7; // width of every highlight and shadow band
 
-const QColor kMagenta(255, 0, 255);  // becomes transparent in the game
+const QColor kMagenta(255, 0, 255); // becomes transparent in the game
 const QColor kTitleBlue(0x15, 0x62, 0xAF);
 const QColor kFrameGrey(0xCF, 0xCF, 0xCF);
 
 // Title bar, one colour per row: a bright bevel on top, flat blue, a shadow at the bottom.
 const QColor kTitleRows[kPieceH] = {
-    QColor(0x4B, 0x86, 0xC2), QColor(0x55, 0x8D, 0xC5), QColor(0x48, 0x84, 0xC1), QColor(0x3C, 0x7C, 0xBC),
-    QColor(0x2F, 0x73, 0xB8), QColor(0x22, 0x6B, 0xB3), QColor(0x18, 0x64, 0xB0), kTitleBlue,
-    kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue,
-    kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue, kTitleBlue,
-    QColor(0x15, 0x60, 0xAC), QColor(0x14, 0x5B, 0xA3), QColor(0x12, 0x54, 0x96), QColor(0x10, 0x4D, 0x89),
-    QColor(0x0F, 0x46, 0x7D), QColor(0x0D, 0x3F, 0x70), QColor(0x0F, 0x44, 0x79),
+    QColor(0x4B, 0x86, 0xC2),
+    QColor(0x55, 0x8D, 0xC5),
+    QColor(0x48, 0x84, 0xC1),
+    QColor(0x3C, 0x7C, 0xBC),
+    QColor(0x2F, 0x73, 0xB8),
+    QColor(0x22, 0x6B, 0xB3),
+    QColor(0x18, 0x64, 0xB0),
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    kTitleBlue,
+    QColor(0x15, 0x60, 0xAC),
+    QColor(0x14, 0x5B, 0xA3),
+    QColor(0x12, 0x54, 0x96),
+    QColor(0x10, 0x4D, 0x89),
+    QColor(0x0F, 0x46, 0x7D),
+    QColor(0x0D, 0x3F, 0x70),
+    QColor(0x0F, 0x44, 0x79),
 };
 
 // The left end repeats the top bevel sideways; its outermost column is a touch lighter than row 0.
@@ -59,29 +83,44 @@ const QColor kBottomShadow[kBevel] = {
 // It follows the window outline's 12 px corner radius and is symmetric about the diagonal.
 const int kCornerCut[8] = {8, 6, 4, 3, 2, 2, 1, 1};
 
-constexpr int kFirstShadowRow = kPieceH - kBevel;   // 23
-constexpr int kFirstShadowCol = kPieceW - kBevel;   // 12
+constexpr int kFirstShadowRow = kPieceH - kBevel; // 23
+constexpr int kFirstShadowCol = kPieceW - kBevel; // 12
 
-bool cutTopLeft(int x, int y) { return y < 8 && x < kCornerCut[y]; }
-bool cutTopRight(int x, int y) { return cutTopLeft(kPieceW - 1 - x, y); }
-bool cutBottomLeft(int x, int y) { return cutTopLeft(x, kPieceH - 1 - y); }
-bool cutBottomRight(int x, int y) { return cutTopLeft(kPieceW - 1 - x, kPieceH - 1 - y); }
+bool cutTopLeft(int x, int y)
+{
+    return y < 8 && x < kCornerCut[y];
+}
+bool cutTopRight(int x, int y)
+{
+    return cutTopLeft(kPieceW - 1 - x, y);
+}
+bool cutBottomLeft(int x, int y)
+{
+    return cutTopLeft(x, kPieceH - 1 - y);
+}
+bool cutBottomRight(int x, int y)
+{
+    return cutTopLeft(kPieceW - 1 - x, kPieceH - 1 - y);
+}
 
-QColor mix(const QColor &a, const QColor &b, double t)
+QColor mix(const QColor& a, const QColor& b, double t)
 {
     auto ch = [t](int p, int q) { return int(std::lround(p + (q - p) * t)); };
     return QColor(ch(a.red(), b.red()), ch(a.green(), b.green()), ch(a.blue(), b.blue()));
 }
 
 // Two shadows laid over each other darken like two layers of tinted glass.
-QColor multiply(const QColor &a, const QColor &b, const QColor &base)
+QColor multiply(const QColor& a, const QColor& b, const QColor& base)
 {
     auto ch = [](int p, int q, int m) { return int(std::lround(double(p) * q / m)); };
     return QColor(ch(a.red(), b.red(), base.red()), ch(a.green(), b.green(), base.green()),
                   ch(a.blue(), b.blue(), base.blue()));
 }
 
-QImage newPiece() { return QImage(kPieceW, kPieceH, QImage::Format_RGB888); }
+QImage newPiece()
+{
+    return QImage(kPieceW, kPieceH, QImage::Format_RGB888);
+}
 
 QImage titleMain()
 {
@@ -129,9 +168,9 @@ QImage titleRight()
             if (x >= kFirstShadowCol) {
                 const QColor side = kTitleRows[kFirstShadowRow + x - kFirstShadowCol];
                 if (y < kBevel)
-                    c = y < kPieceW - 1 - x ? kTitleRows[y] : side;   // top bevel meets the shadow
+                    c = y < kPieceW - 1 - x ? kTitleRows[y] : side; // top bevel meets the shadow
                 else if (y >= kFirstShadowRow)
-                    c = multiply(kTitleRows[y], side, kTitleBlue);   // both shadows: darkest
+                    c = multiply(kTitleRows[y], side, kTitleBlue); // both shadows: darkest
                 else
                     c = side;
             }
@@ -199,7 +238,7 @@ QImage windowBottomRight()
             if (side && bottom) {
                 const QColor a = kRightShadow[x - kFirstShadowCol];
                 const QColor b = kBottomShadow[y - kFirstShadowRow];
-                c = a.red() < b.red() ? a : b;   // the deeper of the two shadows
+                c = a.red() < b.red() ? a : b; // the deeper of the two shadows
             } else if (side) {
                 c = kRightShadow[x - kFirstShadowCol];
             } else if (bottom) {
@@ -214,74 +253,34 @@ QImage windowBottomRight()
 // ---- title buttons ------------------------------------------------------------------------------
 
 // A glyph is drawn on a 13 x 13 grid; 'X' marks a black pixel.
-using Glyph = std::vector<const char *>;
+using Glyph = std::vector<const char*>;
 
 const Glyph kCloseGlyph = {
-    ".............",
-    ".............",
-    ".............",
-    "...XX...XX...",
-    "....XX.XX....",
-    ".....XXX.....",
-    ".....XXX.....",
-    "....XX.XX....",
-    "...XX...XX...",
-    ".............",
-    ".............",
-    ".............",
-    ".............",
+    ".............", ".............", ".............", "...XX...XX...", "....XX.XX....",
+    ".....XXX.....", ".....XXX.....", "....XX.XX....", "...XX...XX...", ".............",
+    ".............", ".............", ".............",
 };
 
 const Glyph kMinimizeGlyph = {
-    ".............",
-    ".............",
-    ".............",
-    ".............",
-    ".............",
-    ".............",
-    ".............",
-    ".............",
-    "...XXXXXXX...",
-    "...XXXXXXX...",
-    ".............",
-    ".............",
-    ".............",
+    ".............", ".............", ".............", ".............", ".............",
+    ".............", ".............", ".............", "...XXXXXXX...", "...XXXXXXX...",
+    ".............", ".............", ".............",
 };
 
 const Glyph kHelpGlyph = {
-    ".............",
-    ".............",
-    ".....XXX.....",
-    "....XX.XX....",
-    ".......XX....",
-    "......XX.....",
-    ".....XX......",
-    ".....XX......",
-    ".............",
-    ".....XX......",
-    ".....XX......",
-    ".............",
-    ".............",
+    ".............", ".............", ".....XXX.....", "....XX.XX....", ".......XX....",
+    "......XX.....", ".....XX......", ".....XX......", ".............", ".....XX......",
+    ".....XX......", ".............", ".............",
 };
 
 const Glyph kResizeGlyph = {
-    ".............",
-    ".............",
-    ".............",
-    "...XXXXXX....",
-    "...XXXXXX....",
-    "...X....X....",
-    "...X....X....",
-    "...X....X....",
-    "...XXXXXX....",
-    ".............",
-    ".............",
-    ".............",
-    ".............",
+    ".............", ".............", ".............", "...XXXXXX....", "...XXXXXX....",
+    "...X....X....", "...X....X....", "...X....X....", "...XXXXXX....", ".............",
+    ".............", ".............", ".............",
 };
 
 // The round face: lit from the upper left, a darker rim, antialiased against the title blue.
-QImage button(const Glyph &glyph)
+QImage button(const Glyph& glyph)
 {
     QImage img(kButton, kButton, QImage::Format_RGB888);
     const double cx = kButton / 2.0;
@@ -325,7 +324,7 @@ QImage button(const Glyph &glyph)
     return img;
 }
 
-bool saveBmp(const QImage &img, const QString &dir, const char *name)
+bool saveBmp(const QImage& img, const QString& dir, const char* name)
 {
     const QString path = dir + QLatin1Char('/') + QLatin1String(name);
     // RGB888 without alpha makes Qt write a plain uncompressed 24-bit bitmap.
@@ -338,7 +337,7 @@ bool saveBmp(const QImage &img, const QString &dir, const char *name)
 
 } // namespace
 
-bool drawFrame(const QString &outDir)
+bool drawFrame(const QString& outDir)
 {
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "drawsprites: cannot create %s\n", qPrintable(outDir));

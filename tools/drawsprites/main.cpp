@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: drawsprites <outdir>\n");

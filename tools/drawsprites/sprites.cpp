@@ -24,7 +24,7 @@
 
 namespace {
 
-using Painter = std::function<void(QPainter &)>;
+using Painter = std::function<void(QPainter&)>;
 
 // Clay orange and its shades, shared by the rims, the fragments and the icon.
 const QColor kClayLight(0xFF, 0xC0, 0x80);
@@ -34,7 +34,7 @@ const QColor kClayShade(0xC4, 0x5C, 0x14);
 const QColor kClayDeep(0x96, 0x42, 0x0C);
 const QColor kClayEdge(0x6A, 0x2C, 0x06);
 
-QImage render(int size, int scale, const Painter &paint)
+QImage render(int size, int scale, const Painter& paint)
 {
     QImage img(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -46,7 +46,7 @@ QImage render(int size, int scale, const Painter &paint)
     return img.convertToFormat(QImage::Format_ARGB32);
 }
 
-bool savePng(const QImage &img, const QString &dir, const QString &name)
+bool savePng(const QImage& img, const QString& dir, const QString& name)
 {
     const QString path = dir + QLatin1Char('/') + name;
     if (!img.save(path, "PNG")) {
@@ -57,7 +57,7 @@ bool savePng(const QImage &img, const QString &dir, const QString &name)
 }
 
 // Writes name.png at 1x and name@2x.png at double size.
-bool saveBoth(const QString &dir, const QString &name, int size, const Painter &paint)
+bool saveBoth(const QString& dir, const QString& name, int size, const Painter& paint)
 {
     bool ok = savePng(render(size, 1, paint), dir, name + QStringLiteral(".png"));
     ok &= savePng(render(size, 2, paint), dir, name + QStringLiteral("@2x.png"));
@@ -69,26 +69,27 @@ bool saveBoth(const QString &dir, const QString &name, int size, const Painter &
 // The game fills `oval` with the disc colour underneath this picture. The rim hugs that oval from
 // just outside, thin along the far edge and deeper along the near edge, where the disc's side
 // shows; the top face in between stays clear so the fill colour shows through.
-struct RimGeometry {
-    QRectF oval;        // the game's filled oval, picture pixels at 1x
-    double side;        // rim width at the left and right ends
-    double top;         // rim width along the far (upper) edge
-    double bottom;      // rim depth along the near (lower) edge
+struct RimGeometry
+{
+    QRectF oval;   // the game's filled oval, picture pixels at 1x
+    double side;   // rim width at the left and right ends
+    double top;    // rim width along the far (upper) edge
+    double bottom; // rim depth along the near (lower) edge
 };
 
-constexpr double kRimOverhang = 0.5;  // the rim reaches this far outside the oval to hide its edge
+constexpr double kRimOverhang = 0.5; // the rim reaches this far outside the oval to hide its edge
 
-QRectF rimOuter(const RimGeometry &g)
+QRectF rimOuter(const RimGeometry& g)
 {
     return g.oval.adjusted(-kRimOverhang, -kRimOverhang, kRimOverhang, kRimOverhang);
 }
 
-QRectF rimInner(const RimGeometry &g)
+QRectF rimInner(const RimGeometry& g)
 {
     return g.oval.adjusted(g.side, g.top, -g.side, -g.bottom);
 }
 
-void paintRim(QPainter &p, const RimGeometry &g)
+void paintRim(QPainter& p, const RimGeometry& g)
 {
     const QRectF outer = rimOuter(g);
     const QRectF inner = rimInner(g);
@@ -127,19 +128,19 @@ void paintRim(QPainter &p, const RimGeometry &g)
     p.setPen(QPen(QColor(0x6A, 0x2C, 0x06, 190), 0.6));
     p.drawEllipse(outer.adjusted(0.3, 0.3, -0.3, -0.3));
     p.setPen(QPen(QColor(0x6A, 0x2C, 0x06, 110), 0.5));
-    p.drawArc(inner, 20 * 16, 140 * 16);   // far inner edge: the rim's shadow on the face
+    p.drawArc(inner, 20 * 16, 140 * 16); // far inner edge: the rim's shadow on the face
 }
 
 // ---- fragments ----------------------------------------------------------------------------------
 
 // Outline of a disc seen a little from above: the top face ellipse swept down by its wall height.
-QPainterPath discBody(const QRectF &face, double wall)
+QPainterPath discBody(const QRectF& face, double wall)
 {
     QPainterPath path;
     path.moveTo(face.left(), face.center().y());
-    path.arcTo(face, 180, -180);                              // far edge, over the top
+    path.arcTo(face, 180, -180); // far edge, over the top
     path.lineTo(face.right(), face.center().y() + wall);
-    path.arcTo(face.translated(0, wall), 0, -180);            // near edge, round the bottom
+    path.arcTo(face.translated(0, wall), 0, -180); // near edge, round the bottom
     path.closeSubpath();
     return path;
 }
@@ -149,7 +150,10 @@ constexpr double kModelRx = 13.0;
 constexpr double kModelRy = 6.5;
 constexpr double kModelWall = 3.0;
 
-QRectF modelFace() { return QRectF(-kModelRx, -kModelRy - 1.0, 2 * kModelRx, 2 * kModelRy); }
+QRectF modelFace()
+{
+    return QRectF(-kModelRx, -kModelRy - 1.0, 2 * kModelRx, 2 * kModelRy);
+}
 
 // Three jagged cracks run from one point near the middle: up, down-left and down-right.
 const QPointF kCrackStart(1.0, 0.5);
@@ -158,23 +162,23 @@ const std::vector<QPointF> kCrackLeft = {{-1.6, 1.9}, {-2.8, 1.3}, {-4.6, 3.4}, 
 const std::vector<QPointF> kCrackRight = {{2.6, 2.1}, {3.7, 1.7}, {5.2, 4.1}, {6.8, 4.4}, {10.0, 12.0}};
 
 // The piece between two cracks, closed round the far side through `far`.
-QPolygonF wedge(const std::vector<QPointF> &a, const std::vector<QPointF> &b, const std::vector<QPointF> &far)
+QPolygonF wedge(const std::vector<QPointF>& a, const std::vector<QPointF>& b, const std::vector<QPointF>& far)
 {
     QPolygonF poly;
     poly << kCrackStart;
-    for (const QPointF &pt : a)
+    for (const QPointF& pt : a)
         poly << pt;
-    for (const QPointF &pt : far)
+    for (const QPointF& pt : far)
         poly << pt;
     for (auto it = b.rbegin(); it != b.rend(); ++it)
         poly << *it;
     return poly;
 }
 
-QPainterPath crackPath(const std::vector<QPointF> &crack)
+QPainterPath crackPath(const std::vector<QPointF>& crack)
 {
     QPainterPath path(kCrackStart);
-    for (const QPointF &pt : crack)
+    for (const QPointF& pt : crack)
         path.lineTo(pt);
     return path;
 }
@@ -183,10 +187,10 @@ enum class Piece { Left, Right, Bottom };
 
 // The whole disc is painted, broken edges included, and then everything outside the piece is
 // erased: cheaper and cleaner than cutting every curve of the disc against the jagged outline.
-void paintFragment(QPainter &p, Piece piece)
+void paintFragment(QPainter& p, Piece piece)
 {
     QPolygonF cut;
-    std::vector<const std::vector<QPointF> *> edges;
+    std::vector<const std::vector<QPointF>*> edges;
     double angle = 0;
     switch (piece) {
     case Piece::Left:
@@ -249,7 +253,7 @@ void paintFragment(QPainter &p, Piece piece)
     // centred on the crack, so the erase below leaves the inner half of it on the piece.
     p.save();
     p.setClipPath(body);
-    for (const auto *edge : edges) {
+    for (const auto* edge : edges) {
         p.setPen(QPen(QColor(0xF6, 0xBC, 0x88), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.drawPath(crackPath(*edge));
         p.setPen(QPen(kClayEdge, 0.9, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -273,7 +277,7 @@ void paintFragment(QPainter &p, Piece piece)
 // ---- cursor -------------------------------------------------------------------------------------
 
 // Gun sight, hotspot at pixel (16, 16): every stroke is centred on that pixel's middle.
-void paintCursor(QPainter &p)
+void paintCursor(QPainter& p)
 {
     const QPointF c(16.5, 16.5);
     const double ring = 10.0;
@@ -285,13 +289,13 @@ void paintCursor(QPainter &p)
     // At 1x a smoothed one-pixel ring turns to faint mush, and the rasteriser's hard-edged circle
     // comes out lopsided; so the 1x ring is set pixel by pixel, mirror-symmetric about the hotspot.
     const bool pixelRing = p.transform().m11() < 1.5;
-    auto ringPixels = [&](double halfWidth, const QColor &colour) {
+    auto ringPixels = [&](double halfWidth, const QColor& colour) {
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 32; ++x)
                 if (std::abs(std::hypot(x + 0.5 - c.x(), y + 0.5 - c.y()) - ring) < halfWidth)
                     p.fillRect(QRectF(x, y, 1, 1), colour);
     };
-    auto strokes = [&](const QPen &pen) {
+    auto strokes = [&](const QPen& pen) {
         p.setPen(pen);
         p.setBrush(Qt::NoBrush);
         if (!pixelRing)
@@ -317,13 +321,13 @@ void paintCursor(QPainter &p)
     strokes(QPen(blue, 1.0, Qt::SolidLine, Qt::FlatCap));
     p.setPen(Qt::NoPen);
     p.setBrush(blue);
-    p.drawRect(QRectF(16.0, 16.0, 1.0, 1.0));   // aim point
+    p.drawRect(QRectF(16.0, 16.0, 1.0, 1.0)); // aim point
 }
 
 // ---- window icon --------------------------------------------------------------------------------
 
 // A yellow clay disc with an orange rim, seen a little from above, in a 32-unit box.
-void paintIcon(QPainter &p, double size)
+void paintIcon(QPainter& p, double size)
 {
     p.scale(size / 32.0, size / 32.0);
     const QRectF top(1.0, 4.5, 30.0, 19.0);
@@ -399,7 +403,7 @@ const char kIconSvg[] = R"svg(<?xml version="1.0" encoding="UTF-8"?>
 
 } // namespace
 
-bool drawSprites(const QString &outDir)
+bool drawSprites(const QString& outDir)
 {
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "drawsprites: cannot create %s\n", qPrintable(outDir));
@@ -411,20 +415,19 @@ bool drawSprites(const QString &outDir)
     const RimGeometry small{QRectF(0, 200 / 15.0, 460 / 15.0, 270 / 15.0), 1.8, 1.5, 3.4};
     const RimGeometry medium{QRectF(0, 290 / 15.0, 720 / 15.0, 440 / 15.0), 2.2, 1.8, 4.6};
     const RimGeometry large{QRectF(0, 420 / 15.0, 1020 / 15.0, 660 / 15.0), 2.8, 2.2, 6.5};
-    ok &= saveBoth(outDir, QStringLiteral("disc_small"), 32, [&](QPainter &p) { paintRim(p, small); });
-    ok &= saveBoth(outDir, QStringLiteral("disc_medium"), 48, [&](QPainter &p) { paintRim(p, medium); });
-    ok &= saveBoth(outDir, QStringLiteral("disc_large"), 72, [&](QPainter &p) { paintRim(p, large); });
+    ok &= saveBoth(outDir, QStringLiteral("disc_small"), 32, [&](QPainter& p) { paintRim(p, small); });
+    ok &= saveBoth(outDir, QStringLiteral("disc_medium"), 48, [&](QPainter& p) { paintRim(p, medium); });
+    ok &= saveBoth(outDir, QStringLiteral("disc_large"), 72, [&](QPainter& p) { paintRim(p, large); });
 
-    ok &= saveBoth(outDir, QStringLiteral("frag_left"), 32, [](QPainter &p) { paintFragment(p, Piece::Left); });
-    ok &= saveBoth(outDir, QStringLiteral("frag_right"), 32, [](QPainter &p) { paintFragment(p, Piece::Right); });
-    ok &= saveBoth(outDir, QStringLiteral("frag_bottom"), 32,
-                   [](QPainter &p) { paintFragment(p, Piece::Bottom); });
+    ok &= saveBoth(outDir, QStringLiteral("frag_left"), 32, [](QPainter& p) { paintFragment(p, Piece::Left); });
+    ok &= saveBoth(outDir, QStringLiteral("frag_right"), 32, [](QPainter& p) { paintFragment(p, Piece::Right); });
+    ok &= saveBoth(outDir, QStringLiteral("frag_bottom"), 32, [](QPainter& p) { paintFragment(p, Piece::Bottom); });
 
     ok &= saveBoth(outDir, QStringLiteral("cursor"), 32, paintCursor);
 
-    ok &= savePng(render(32, 1, [](QPainter &p) { paintIcon(p, 32); }), outDir, QStringLiteral("icon.png"));
+    ok &= savePng(render(32, 1, [](QPainter& p) { paintIcon(p, 32); }), outDir, QStringLiteral("icon.png"));
     for (int size : {64, 128, 256}) {
-        const QImage img = render(size, 1, [size](QPainter &p) { paintIcon(p, size); });
+        const QImage img = render(size, 1, [size](QPainter& p) { paintIcon(p, size); });
         ok &= savePng(img, outDir, QStringLiteral("icon_%1.png").arg(size));
     }
 

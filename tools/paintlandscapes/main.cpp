@@ -19,44 +19,55 @@ namespace {
 
 // ---- numbers and colours ---------------------------------------------------------------------------------------
 
-float clamp01(float v) {
+float clamp01(float v)
+{
     return std::min(1.0f, std::max(0.0f, v));
 }
-float smooth(float e0, float e1, float v) {
+float smooth(float e0, float e1, float v)
+{
     const float t = clamp01((v - e0) / (e1 - e0));
     return t * t * (3 - 2 * t);
 }
 
-struct Col {
+struct Col
+{
     float r = 0, g = 0, b = 0;
     Col operator+(Col o) const { return {r + o.r, g + o.g, b + o.b}; }
     Col operator*(float k) const { return {r * k, g * k, b * k}; }
     Col operator*(Col o) const { return {r * o.r, g * o.g, b * o.b}; }
 };
-Col hex(uint32_t v) {
+Col hex(uint32_t v)
+{
     return {((v >> 16) & 255) / 255.f, ((v >> 8) & 255) / 255.f, (v & 255) / 255.f};
 }
-Col mix(Col a, Col b, float t) {
+Col mix(Col a, Col b, float t)
+{
     return a * (1 - t) + b * t;
 }
-QColor qc(Col c, float alpha = 1) {
+QColor qc(Col c, float alpha = 1)
+{
     return QColor::fromRgbF(clamp01(c.r), clamp01(c.g), clamp01(c.b), clamp01(alpha));
 }
-Col fromRgb(QRgb p) {
+Col fromRgb(QRgb p)
+{
     return {qRed(p) / 255.f, qGreen(p) / 255.f, qBlue(p) / 255.f};
 }
-QRgb toRgb(Col c) {
+QRgb toRgb(Col c)
+{
     return qRgb(int(clamp01(c.r) * 255 + 0.5f), int(clamp01(c.g) * 255 + 0.5f), int(clamp01(c.b) * 255 + 0.5f));
 }
 
 // Small xorshift generator: the same seed must always paint the same picture.
-class Rng {
+class Rng
+{
 public:
-    explicit Rng(uint32_t seed) : s_(seed * 2654435761u + 0x6d2b79f5u) {
+    explicit Rng(uint32_t seed) : s_(seed * 2654435761u + 0x6d2b79f5u)
+    {
         for (int i = 0; i < 8; ++i)
             uni();
     }
-    float uni() {
+    float uni()
+    {
         s_ ^= s_ << 13;
         s_ ^= s_ >> 17;
         s_ ^= s_ << 5;
@@ -70,7 +81,8 @@ private:
 
 // ---- value noise -----------------------------------------------------------------------------------------------
 
-uint32_t hash3(int x, int y, uint32_t seed) {
+uint32_t hash3(int x, int y, uint32_t seed)
+{
     uint32_t h = (seed * 0x9E3779B9u) ^ (uint32_t(x) * 0x85EBCA6Bu) ^ (uint32_t(y) * 0xC2B2AE35u);
     h ^= h >> 16;
     h *= 0x7FEB352Du;
@@ -79,11 +91,13 @@ uint32_t hash3(int x, int y, uint32_t seed) {
     h ^= h >> 16;
     return h;
 }
-float lattice(int x, int y, uint32_t s) {
+float lattice(int x, int y, uint32_t s)
+{
     return (hash3(x, y, s) & 0xFFFFFF) / float(0xFFFFFF);
 }
 
-float vnoise(float x, float y, uint32_t s) {
+float vnoise(float x, float y, uint32_t s)
+{
     const float fx = std::floor(x), fy = std::floor(y);
     const int ix = int(fx), iy = int(fy);
     float tx = x - fx, ty = y - fy;
@@ -96,7 +110,8 @@ float vnoise(float x, float y, uint32_t s) {
 
 // Fractal sum of octaves, normalised to roughly 0..1. `ridge` folds every octave into a sharp crease, which is what
 // rock faces, gullies and crests need.
-float fbm(float x, float y, uint32_t s, int oct = 5, bool ridge = false) {
+float fbm(float x, float y, uint32_t s, int oct = 5, bool ridge = false)
+{
     float sum = 0, amp = 0.5f, norm = 0;
     for (int i = 0; i < oct; ++i) {
         const float n = vnoise(x, y, s + uint32_t(i) * 101u);
@@ -108,16 +123,20 @@ float fbm(float x, float y, uint32_t s, int oct = 5, bool ridge = false) {
     }
     return sum / norm;
 }
-float fbm1(float x, uint32_t s, int oct = 5) {
+float fbm1(float x, uint32_t s, int oct = 5)
+{
     return fbm(x, 0.37f, s, oct);
 }
-float ridged(float x, float y, uint32_t s, int oct = 5) {
+float ridged(float x, float y, uint32_t s, int oct = 5)
+{
     return fbm(x, y, s, oct, true);
 }
 
 // A painter on the picture with antialiasing on, opened for each vector pass between the per-pixel fills.
-struct Canvas : QPainter {
-    explicit Canvas(QImage& img) : QPainter(&img) {
+struct Canvas : QPainter
+{
+    explicit Canvas(QImage& img) : QPainter(&img)
+    {
         setRenderHint(Antialiasing);
         setPen(Qt::NoPen);
     }
@@ -129,17 +148,20 @@ using Shade = std::function<Col(float x, float y)>;
 using Edge = std::function<float(float x)>;
 using Terrain = std::function<Col(float x, float y, float depth)>;
 
-Col pixel(const QImage& img, float x, float y) {
+Col pixel(const QImage& img, float x, float y)
+{
     const int xi = std::clamp(int(x), 0, img.width() - 1), yi = std::clamp(int(y), 0, img.height() - 1);
     return fromRgb(reinterpret_cast<const QRgb*>(img.constScanLine(yi))[xi]);
 }
-void blendPixel(QImage& img, int x, int y, Col c, float a) {
+void blendPixel(QImage& img, int x, int y, Col c, float a)
+{
     QRgb* p = reinterpret_cast<QRgb*>(img.scanLine(y)) + x;
     *p = toRgb(mix(fromRgb(*p), c, a));
 }
 
 // Fills a path with a colour computed per pixel; an antialiased mask keeps the outline soft.
-void shadePath(QImage& img, const QPainterPath& path, const Shade& shade, float alpha = 1) {
+void shadePath(QImage& img, const QPainterPath& path, const Shade& shade, float alpha = 1)
+{
     const QRect r = path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1).intersected(img.rect());
     if (r.isEmpty())
         return;
@@ -160,7 +182,8 @@ void shadePath(QImage& img, const QPainterPath& path, const Shade& shade, float 
 }
 
 // Everything under a skyline; the shader also learns how far below the line each pixel lies.
-void fillBelow(QImage& img, const Edge& edge, const Terrain& shade, float alpha = 1) {
+void fillBelow(QImage& img, const Edge& edge, const Terrain& shade, float alpha = 1)
+{
     const int w = img.width(), h = img.height();
     std::vector<float> top(size_t(w) + 1);
     QPainterPath path(QPointF(-1, h + 1));
@@ -175,12 +198,14 @@ void fillBelow(QImage& img, const Edge& edge, const Terrain& shade, float alpha 
 }
 
 // A skyline wandering around `base` by up to `amp` pixels.
-Edge ridge(float base, float amp, float freq, uint32_t seed, int oct = 5) {
+Edge ridge(float base, float amp, float freq, uint32_t seed, int oct = 5)
+{
     return [=](float x) { return base - amp * (2 * fbm1(x * freq, seed, oct) - 1); };
 }
 
 // A closed, lumpy outline: rocks, bushes, islands.
-QPainterPath lump(float cx, float cy, float rx, float ry, uint32_t seed, float rough, bool flatBottom = false) {
+QPainterPath lump(float cx, float cy, float rx, float ry, uint32_t seed, float rough, bool flatBottom = false)
+{
     QPainterPath path;
     const int n = 72;
     for (int i = 0; i <= n; ++i) {
@@ -201,7 +226,8 @@ QPainterPath lump(float cx, float cy, float rx, float ry, uint32_t seed, float r
 
 // Fields on a slope: noise-warped cells, each with its own crop, tone and furrows, with darker seams between them.
 // `d` is the depth below the hill's skyline; `cell` is the width of one field in pixels.
-Col patchwork(float x, float d, float cell, uint32_t seed, const std::vector<Col>& crops) {
+Col patchwork(float x, float d, float cell, uint32_t seed, const std::vector<Col>& crops)
+{
     const float wx = x + cell * 0.5f * (2 * fbm(x * 0.5f / cell, d * 1.5f / cell, seed, 3) - 1);
     const float v = d / (cell * 0.3f) + 0.4f * (2 * fbm(x * 0.8f / cell, d / cell, seed + 1, 3) - 1);
     const float u = wx / cell + std::floor(v) * 0.43f;
@@ -217,11 +243,13 @@ Col patchwork(float x, float d, float cell, uint32_t seed, const std::vector<Col
 
 // ---- sky and atmosphere ----------------------------------------------------------------------------------------
 
-struct Stop {
+struct Stop
+{
     float t;
     Col c;
 };
-Col ramp(const std::vector<Stop>& st, float t) {
+Col ramp(const std::vector<Stop>& st, float t)
+{
     if (t <= st.front().t)
         return st.front().c;
     for (size_t i = 1; i < st.size(); ++i)
@@ -231,7 +259,8 @@ Col ramp(const std::vector<Stop>& st, float t) {
 }
 
 // Vertical gradient down to the horizon, dithered so the JPEG does not band.
-void paintSky(QImage& img, const std::vector<Stop>& stops, float horizon) {
+void paintSky(QImage& img, const std::vector<Stop>& stops, float horizon)
+{
     for (int y = 0; y < img.height(); ++y) {
         const Col c = ramp(stops, y / horizon);
         QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
@@ -243,7 +272,8 @@ void paintSky(QImage& img, const std::vector<Stop>& stops, float horizon) {
 }
 
 // A soft elliptical dab whose alpha fades like a bell: the brush behind clouds, mist and glows.
-void softBlob(QPainter& p, float cx, float cy, float rx, float ry, Col c, float alpha, float firm = 0.35f) {
+void softBlob(QPainter& p, float cx, float cy, float rx, float ry, Col c, float alpha, float firm = 0.35f)
+{
     QRadialGradient g(QPointF(0, 0), 1);
     g.setColorAt(0, qc(c, alpha));
     g.setColorAt(firm, qc(c, alpha * 0.8f));
@@ -260,7 +290,8 @@ void softBlob(QPainter& p, float cx, float cy, float rx, float ry, Col c, float 
 
 // A layer of broken cloud laid out on a plane above the land, so its cells flatten and crowd towards the horizon.
 // Thin parts glow, thick parts turn to grey undersides; `cover` is the share of sky hidden.
-void cloudDeck(QImage& img, float horizon, uint32_t seed, Col lit, Col shade, float cover, float alpha = 1) {
+void cloudDeck(QImage& img, float horizon, uint32_t seed, Col lit, Col shade, float cover, float alpha = 1)
+{
     for (int y = 0; y < int(horizon); ++y) {
         const float z = 1 / (horizon - y + 25), v = 3000 * z;
         for (int x = 0; x < img.width(); ++x) {
@@ -278,8 +309,10 @@ void cloudDeck(QImage& img, float horizon, uint32_t seed, Col lit, Col shade, fl
 // A heaped cloud painted per pixel: a union of puffs with billowy edges, bright where a puff faces the sun
 // (up and to the left) and greying towards its flat base.
 void cloud(QImage& img, Rng& r, float cx, float cy, float w, float h, Col lit, Col shade, float alpha = 1,
-           float soft = 0.12f) {
-    struct Puff {
+           float soft = 0.12f)
+{
+    struct Puff
+    {
         float x, y, r;
     };
     std::vector<Puff> puffs;
@@ -310,7 +343,8 @@ void cloud(QImage& img, Rng& r, float cx, float cy, float w, float h, Col lit, C
 }
 
 // Long, flat strands of cloud for high or hazy skies.
-void stratus(QPainter& p, Rng& r, float x0, float x1, float y, float thick, int n, Col c, float alpha) {
+void stratus(QPainter& p, Rng& r, float x0, float x1, float y, float thick, int n, Col c, float alpha)
+{
     for (int i = 0; i < n; ++i) {
         const float rx = r.range(2.5f, 6) * thick;
         softBlob(p, r.range(x0, x1), y + r.range(-1, 1) * thick, rx, thick * r.range(0.5f, 1), c, alpha);
@@ -319,12 +353,14 @@ void stratus(QPainter& p, Rng& r, float x0, float x1, float y, float thick, int 
 
 // ---- vegetation ------------------------------------------------------------------------------------------------
 
-struct Leaf {
+struct Leaf
+{
     Col dark, mid, light, trunk;
 };
 
 // A fir of ragged, drooping tiers with its lit side to the left; big ones get needle strokes along each tier.
-void conifer(QPainter& p, Rng& r, float x, float base, float h, const Leaf& c, float alpha = 1) {
+void conifer(QPainter& p, Rng& r, float x, float base, float h, const Leaf& c, float alpha = 1)
+{
     const float w = h * r.range(0.26f, 0.34f);
     p.setPen(Qt::NoPen);
     p.setBrush(qc(c.trunk, alpha));
@@ -359,7 +395,8 @@ void conifer(QPainter& p, Rng& r, float x, float base, float h, const Leaf& c, f
 }
 
 // A mass of foliage: dark dabs all over, mid-tones shifted up-left, smaller highlights above, so it reads as round.
-void crown(QPainter& p, Rng& r, float cx, float cy, float rx, float ry, int n, float dab, const Leaf& c, float alpha) {
+void crown(QPainter& p, Rng& r, float cx, float cy, float rx, float ry, int n, float dab, const Leaf& c, float alpha)
+{
     p.setPen(Qt::NoPen);
     for (int pass = 0; pass < 3; ++pass) {
         const Col col = pass == 0 ? c.dark : (pass == 1 ? c.mid : c.light);
@@ -376,7 +413,8 @@ void crown(QPainter& p, Rng& r, float cx, float cy, float rx, float ry, int n, f
 
 // A broadleaf tree; `spread` widens the crown and `lobes` splits it into several masses.
 void leafyTree(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c, float spread = 1, int lobes = 1,
-               float alpha = 1) {
+               float alpha = 1)
+{
     softBlob(p, x + s * 0.15f, base, s * 0.55f * spread, s * 0.1f, hex(0x1a2010), 0.35f * alpha);
     const float lean = r.range(-0.1f, 0.1f) * s;
     QPainterPath trunk(QPointF(x - s * 0.06f, base));
@@ -401,7 +439,8 @@ void leafyTree(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c,
 }
 
 // An old olive: a short, twisting split trunk under loose silvery lobes of foliage with gaps between them.
-void olive(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c, float alpha = 1) {
+void olive(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c, float alpha = 1)
+{
     softBlob(p, x + s * 0.1f, base, s * 0.65f, s * 0.1f, hex(0x2a3020), 0.35f * alpha);
     const int limbs = 2 + (r.uni() > 0.5f ? 1 : 0);
     std::vector<QPointF> tips;
@@ -422,14 +461,16 @@ void olive(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c, flo
 }
 
 // A low shrub: a foliage mass sitting on the ground.
-void bush(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c, float alpha = 1) {
+void bush(QPainter& p, Rng& r, float x, float base, float s, const Leaf& c, float alpha = 1)
+{
     softBlob(p, x + s * 0.2f, base, s * 0.8f, s * 0.15f, hex(0x201a10), 0.3f * alpha);
     crown(p, r, x, base - s * 0.35f, s * 0.6f, s * 0.38f, int(8 + s * 0.5f), s * 0.13f / (1 + s / 150), c, alpha);
 }
 
 // Rows of conifers covering the ground below `edge`, back to front, shrinking and fading with distance.
 void forest(QPainter& p, Rng& r, const Edge& edge, float x0, float x1, float y0, float y1, float s0, float s1,
-            const Leaf& c, Col haze, float haze0, float haze1) {
+            const Leaf& c, Col haze, float haze0, float haze1)
+{
     for (float y = y0; y < y1;) {
         const float t = (y - y0) / (y1 - y0), s = s0 + (s1 - s0) * t;
         const float hz = haze0 + (haze1 - haze0) * t;
@@ -445,7 +486,8 @@ void forest(QPainter& p, Rng& r, const Edge& edge, float x0, float x1, float y0,
 }
 
 // Bunch grass: blades fanning out of one root, pale at the tips.
-void tuft(QPainter& p, Rng& r, float x, float y, float s, Col root, Col tip, float alpha = 1) {
+void tuft(QPainter& p, Rng& r, float x, float y, float s, Col root, Col tip, float alpha = 1)
+{
     for (int i = 0; i < int(8 + s * 0.5f); ++i) {
         const float a = r.range(-1.1f, 1.1f), l = s * r.range(0.5f, 1);
         QPainterPath blade(QPointF(x + a * s * 0.08f, y));
@@ -457,7 +499,8 @@ void tuft(QPainter& p, Rng& r, float x, float y, float s, Col root, Col tip, flo
 }
 
 // A leafless tree: each limb carries on a little bent and throws off one thinner side limb.
-void bareTree(QPainter& p, Rng& r, QPointF from, float angle, float len, float width, Col c, int depth = 7) {
+void bareTree(QPainter& p, Rng& r, QPointF from, float angle, float len, float width, Col c, int depth = 7)
+{
     const QPointF to = from + QPointF(std::sin(angle), -std::cos(angle)) * len;
     p.setPen(QPen(qc(c), width, Qt::SolidLine, Qt::RoundCap));
     p.drawLine(from, to);
@@ -471,7 +514,8 @@ void bareTree(QPainter& p, Rng& r, QPointF from, float angle, float len, float w
 }
 
 // The Tuscan cypress: a tall dark flame.
-void cypress(QPainter& p, Rng& r, float x, float base, float h, const Leaf& c, float alpha = 1) {
+void cypress(QPainter& p, Rng& r, float x, float base, float h, const Leaf& c, float alpha = 1)
+{
     const float w = h * r.range(0.16f, 0.2f);
     QPainterPath path(QPointF(x, base - h));
     path.cubicTo(x + w * 0.9f, base - h * 0.6f, x + w * 0.7f, base - h * 0.1f, x + w * 0.15f, base);
@@ -492,7 +536,8 @@ void cypress(QPainter& p, Rng& r, float x, float base, float h, const Leaf& c, f
 
 // Curved blades scattered over an area; farther (higher) blades are shorter.
 void grass(QPainter& p, Rng& r, QRectF area, int count, float len, Col a, Col b, float alpha, float lean = 0.3f,
-           const Edge& ground = {}) {
+           const Edge& ground = {})
+{
     for (int i = 0; i < count; ++i) {
         const float x = r.range(area.left(), area.right()), y = r.range(area.top(), area.bottom());
         if (ground && y < ground(x) + 2)
@@ -508,7 +553,8 @@ void grass(QPainter& p, Rng& r, QRectF area, int count, float len, Col a, Col b,
 }
 
 // A farmhouse of two stone blocks under terracotta roofs, lit from the left; `s` is the width of the main block.
-void farmhouse(QPainter& p, float x, float base, float s, Col wall, Col roof, float alpha = 1) {
+void farmhouse(QPainter& p, float x, float base, float s, Col wall, Col roof, float alpha = 1)
+{
     p.setPen(Qt::NoPen);
     const float h = s * 0.55f;
     auto block = [&](float bx, float bw, float bh) {
@@ -537,7 +583,8 @@ void farmhouse(QPainter& p, float x, float base, float s, Col wall, Col roof, fl
 
 // Posts from `nearBase` to `farBase`, shrinking with distance, joined by `rails` rails or wires; `cap` adds snow.
 void fence(QPainter& p, QPointF nearBase, QPointF farBase, int posts, float hNear, float hFar, Col wood, int rails,
-           float railWidth, const Col* cap = nullptr) {
+           float railWidth, const Col* cap = nullptr)
+{
     for (int i = 0; i < posts; ++i) {
         const auto at = [&](int k, float& h) {
             h = hNear + (hFar - hNear) * k / (posts - 1.f);
@@ -559,7 +606,8 @@ void fence(QPainter& p, QPointF nearBase, QPointF farBase, int posts, float hNea
 }
 
 // Meadow flowers: dots of two colours, growing towards the viewer.
-void flowers(QPainter& p, Rng& r, QRectF area, int n, Col a, Col b, float size) {
+void flowers(QPainter& p, Rng& r, QRectF area, int n, Col a, Col b, float size)
+{
     for (int i = 0; i < n; ++i) {
         const float y = r.range(area.top(), area.bottom()), k = 1 + size * (y - area.top());
         p.setBrush(qc(r.uni() < 0.55f ? a : b, 0.85f));
@@ -571,7 +619,8 @@ void flowers(QPainter& p, Rng& r, QRectF area, int n, Col a, Col b, float size) 
 
 // Mirrors the scene above `waterY` into `area`, broken into horizontal ripples that tighten towards the horizon.
 void reflectWater(QImage& img, const QPainterPath& area, float waterY, Col tint, float tintAmt, float ripple,
-                  uint32_t seed) {
+                  uint32_t seed)
+{
     const QImage src = img.copy();
     const float depth = std::max(1.0f, float(area.boundingRect().bottom()) - waterY);
     shadePath(img, area, [&](float x, float y) {
@@ -588,7 +637,8 @@ void reflectWater(QImage& img, const QPainterPath& area, float waterY, Col tint,
 
 // A boulder lit from the upper left: a dome roughened by ridged facets, shaded from its own surface normal, with
 // moss settling on the faces that look up.
-void rock(QImage& img, float cx, float cy, float rx, float ry, uint32_t seed, Col stone, Col moss, float mossAmt) {
+void rock(QImage& img, float cx, float cy, float rx, float ry, uint32_t seed, Col stone, Col moss, float mossAmt)
+{
     const auto height = [=](float x, float y) {
         const float u = (x - cx) / rx, v = (y - cy) / ry;
         return std::sqrt(std::max(0.02f, 1 - u * u - v * v)) + 0.22f * ridged(u * 3 + 5, v * 3 + 5, seed, 4);
@@ -609,7 +659,8 @@ void rock(QImage& img, float cx, float cy, float rx, float ry, uint32_t seed, Co
 // splits the sunlit face (left) from the shaded one, gullies streaked along the fall line, snow lying longest in the
 // gullies, and haze thickening towards the foot.
 void peak(QImage& img, float ax, float ay, float foot, float halfW, uint32_t seed, Col rockCol, Col snow, Col haze,
-          float hazeTop, float hazeFoot, float snowFrac = 0.45f) {
+          float hazeTop, float hazeFoot, float snowFrac = 0.45f)
+{
     const float h = foot - ay, tilt = 0.35f * (2 * vnoise(ax * 0.01f, 1, seed) - 1);
     QPainterPath outline(QPointF(ax - halfW * 1.2f, foot + 2));
     for (int side = -1; side <= 1; side += 2)
@@ -636,7 +687,8 @@ void peak(QImage& img, float ax, float ay, float foot, float halfW, uint32_t see
 }
 
 // Open water seen at a low angle: noise laid out on the ground plane, so waves shrink and crowd towards the horizon.
-Terrain sea(Col farCol, Col nearCol, Col glint, float depth, uint32_t seed) {
+Terrain sea(Col farCol, Col nearCol, Col glint, float depth, uint32_t seed)
+{
     return [=](float x, float, float d) {
         const float z = 1 / (d + 4), u = (x - 400) * z * 40, v = 4000 * z;
         const float wave = fbm(u * 0.04f, v * 0.25f, seed, 4),
@@ -649,7 +701,8 @@ Terrain sea(Col farCol, Col nearCol, Col glint, float depth, uint32_t seed) {
 // ---- finishing -------------------------------------------------------------------------------------------------
 
 // Faint paper grain and a soft vignette: they hide gradient banding and make the picture read as painted.
-void finish(QImage& img, uint32_t seed, float vignette = 0.12f) {
+void finish(QImage& img, uint32_t seed, float vignette = 0.12f)
+{
     const float cx = img.width() * 0.5f, cy = img.height() * 0.5f;
     for (int y = 0; y < img.height(); ++y) {
         QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
@@ -662,7 +715,8 @@ void finish(QImage& img, uint32_t seed, float vignette = 0.12f) {
     }
 }
 
-bool save(const QImage& img, const QString& dir, const char* name) {
+bool save(const QImage& img, const QString& dir, const char* name)
+{
     const QString path = QDir(dir).filePath(QString::fromLatin1(name));
     if (!img.save(path, "JPG", 88)) {
         std::fprintf(stderr, "paintlandscapes: cannot write %s\n", qPrintable(path));
@@ -676,7 +730,8 @@ bool save(const QImage& img, const QString& dir, const char* name) {
 
 // The default field. The game shows only its top-left 449 x 257 pixels in a normal window, so that corner carries a
 // complete little view: overcast sky above y~150, far hills, then an olive grove on the hill below.
-QImage paintField() {
+QImage paintField()
+{
     QImage img(832, 666, QImage::Format_RGB32);
     Rng r(1001);
     paintSky(img, {{0, hex(0xa7b1ba)}, {0.5f, hex(0xc9cdcf)}, {1, hex(0xe8e7e0)}}, 160);
@@ -773,7 +828,8 @@ QImage paintField() {
 }
 
 // 101: a waterfall dropping out of a wooded valley between two forested slopes into a green pool.
-QImage paintWaterfall() {
+QImage paintWaterfall()
+{
     QImage img(787, 807, QImage::Format_RGB32);
     Rng r(101);
     paintSky(img, {{0, hex(0x6b9bcb)}, {0.6f, hex(0xa9c6de)}, {1, hex(0xe2eae6)}}, 290);
@@ -868,7 +924,8 @@ QImage paintWaterfall() {
 }
 
 // 102: dry bunch grass on a desert plain, buttes on the horizon, big summer clouds sailing overhead.
-QImage paintDesert() {
+QImage paintDesert()
+{
     QImage img(800, 532, QImage::Format_RGB32);
     Rng r(102);
     paintSky(img, {{0, hex(0x4a7db8)}, {0.55f, hex(0x8db3d8)}, {1, hex(0xe6e2d6)}}, 320);
@@ -931,7 +988,8 @@ QImage paintDesert() {
 }
 
 // 103: an alpine lake under snowy peaks, fir woods on the shore and the mountains mirrored in still water.
-QImage paintAlpineLake() {
+QImage paintAlpineLake()
+{
     QImage img(770, 739, QImage::Format_RGB32);
     Rng r(103);
     paintSky(img, {{0, hex(0x3f74b6)}, {0.6f, hex(0x86b0da)}, {1, hex(0xd9e7ef)}}, 330);
@@ -978,7 +1036,8 @@ QImage paintAlpineLake() {
 }
 
 // 104: green, moss-covered rocks on a sunny coast, surf breaking white around them.
-QImage paintSeaRocks() {
+QImage paintSeaRocks()
+{
     QImage img(800, 532, QImage::Format_RGB32);
     Rng r(104);
     paintSky(img, {{0, hex(0x5788c2)}, {0.6f, hex(0x9cc0de)}, {1, hex(0xe3ecee)}}, 215);
@@ -1030,7 +1089,8 @@ QImage paintSeaRocks() {
 }
 
 // 105: sunset over a lagoon: a violet-to-gold sky mirrored in still water between reed beds.
-QImage paintLagoon() {
+QImage paintLagoon()
+{
     QImage img(800, 532, QImage::Format_RGB32);
     Rng r(105);
     const float horizon = 292, sunX = 560;
@@ -1109,7 +1169,8 @@ QImage paintLagoon() {
 }
 
 // 106: rolling farmland on a bright day: patchwork fields, hedgerows, a farm on the hill and an oak in front.
-QImage paintFarmland() {
+QImage paintFarmland()
+{
     QImage img(832, 666, QImage::Format_RGB32);
     Rng r(106);
     paintSky(img, {{0, hex(0x5790cf)}, {0.6f, hex(0xa5c7e4)}, {1, hex(0xedf1e9)}}, 240);
@@ -1165,7 +1226,8 @@ QImage paintFarmland() {
 }
 
 // 107: a snowy plain at dusk: blue shadows, a fir wood, a cabin with a lit window, and the last pink light.
-QImage paintSnow() {
+QImage paintSnow()
+{
     QImage img(800, 532, QImage::Format_RGB32);
     Rng r(107);
     const float horizon = 300;
@@ -1213,7 +1275,8 @@ QImage paintSnow() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: paintlandscapes <output-folder>\n");
@@ -1221,7 +1284,8 @@ int main(int argc, char** argv) {
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(out);
-    struct Job {
+    struct Job
+    {
         const char* name;
         QImage (*paint)();
     };

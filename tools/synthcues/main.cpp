@@ -25,7 +25,8 @@ using Buffer = std::vector<double>;
 // ---- noise ---------------------------------------------------------------------------------------
 
 // xorshift32: tiny, fast and identical on every platform, unlike std:: distributions.
-class Rng {
+class Rng
+{
 public:
     explicit Rng(uint32_t seed) : m_state(seed ? seed : 0x9e3779b9u) {}
     uint32_t next()
@@ -35,8 +36,8 @@ public:
         m_state ^= m_state << 5;
         return m_state;
     }
-    double uniform() { return (next() >> 8) * (1.0 / 16777216.0); }  // [0, 1)
-    double white() { return uniform() * 2.0 - 1.0; }                    // [-1, 1)
+    double uniform() { return (next() >> 8) * (1.0 / 16777216.0); } // [0, 1)
+    double white() { return uniform() * 2.0 - 1.0; }                // [-1, 1)
     double range(double lo, double hi) { return lo + (hi - lo) * uniform(); }
 
 private:
@@ -45,7 +46,8 @@ private:
 
 // ---- filters -------------------------------------------------------------------------------------
 
-class OnePole {
+class OnePole
+{
 public:
     void setLowpass(double hz) { m_a = 1.0 - std::exp(-2.0 * kPi * hz / kRate); }
     double lowpass(double x) { return m_y += m_a * (x - m_y); }
@@ -57,7 +59,8 @@ private:
 };
 
 // RBJ cookbook biquad; coefficients may be changed every sample for sweeps.
-class Biquad {
+class Biquad
+{
 public:
     enum class Kind { Lowpass, Highpass, Bandpass };
     void set(Kind kind, double hz, double q)
@@ -68,17 +71,33 @@ public:
         const double a0 = 1.0 + alpha;
         double b0 = 0.0, b1 = 0.0, b2 = 0.0;
         switch (kind) {
-        case Kind::Lowpass: b0 = b2 = (1.0 - cw) / 2.0; b1 = 1.0 - cw; break;
-        case Kind::Highpass: b0 = b2 = (1.0 + cw) / 2.0; b1 = -(1.0 + cw); break;
-        case Kind::Bandpass: b0 = alpha; b1 = 0.0; b2 = -alpha; break;
+        case Kind::Lowpass:
+            b0 = b2 = (1.0 - cw) / 2.0;
+            b1 = 1.0 - cw;
+            break;
+        case Kind::Highpass:
+            b0 = b2 = (1.0 + cw) / 2.0;
+            b1 = -(1.0 + cw);
+            break;
+        case Kind::Bandpass:
+            b0 = alpha;
+            b1 = 0.0;
+            b2 = -alpha;
+            break;
         }
-        m_b0 = b0 / a0; m_b1 = b1 / a0; m_b2 = b2 / a0;
-        m_a1 = -2.0 * cw / a0; m_a2 = (1.0 - alpha) / a0;
+        m_b0 = b0 / a0;
+        m_b1 = b1 / a0;
+        m_b2 = b2 / a0;
+        m_a1 = -2.0 * cw / a0;
+        m_a2 = (1.0 - alpha) / a0;
     }
     double process(double x)
     {
         const double y = m_b0 * x + m_b1 * m_x1 + m_b2 * m_x2 - m_a1 * m_y1 - m_a2 * m_y2;
-        m_x2 = m_x1; m_x1 = x; m_y2 = m_y1; m_y1 = y;
+        m_x2 = m_x1;
+        m_x1 = x;
+        m_y2 = m_y1;
+        m_y1 = y;
         return y;
     }
 
@@ -92,21 +111,27 @@ private:
 // Linear attack of `attack` seconds, then exponential decay with time constant `tau`.
 double attackDecay(double t, double attack, double tau)
 {
-    if (t < 0.0) return 0.0;
-    if (t < attack) return t / attack;
+    if (t < 0.0)
+        return 0.0;
+    if (t < attack)
+        return t / attack;
     return std::exp(-(t - attack) / tau);
 }
 
 // Smooth rise-and-fall (raised sine), for swells that must not click.
 double swell(double t, double length)
 {
-    if (t <= 0.0 || t >= length) return 0.0;
+    if (t <= 0.0 || t >= length)
+        return 0.0;
     return std::sin(kPi * t / length);
 }
 
 // ---- sources -------------------------------------------------------------------------------------
 
-int samples(double seconds) { return static_cast<int>(std::lround(seconds * kRate)); }
+int samples(double seconds)
+{
+    return static_cast<int>(std::lround(seconds * kRate));
+}
 
 // Sine with a pitch glide from f0 to f1 (exponential, the way a thump or whistle falls), decaying.
 Buffer glideTone(double seconds, double f0, double f1, double attack, double tau)
@@ -123,7 +148,7 @@ Buffer glideTone(double seconds, double f0, double f1, double attack, double tau
 }
 
 // White noise through a biquad with its centre swept exponentially from f0 to f1.
-Buffer sweptNoise(Rng &rng, double seconds, Biquad::Kind kind, double f0, double f1, double q)
+Buffer sweptNoise(Rng& rng, double seconds, Biquad::Kind kind, double f0, double f1, double q)
 {
     Buffer out(samples(seconds));
     Biquad filter;
@@ -136,57 +161,64 @@ Buffer sweptNoise(Rng &rng, double seconds, Biquad::Kind kind, double f0, double
 }
 
 // Noise burst with an envelope: the basic unit of blasts and clay fragments.
-Buffer noiseBurst(Rng &rng, double seconds, Biquad::Kind kind, double hz, double q, double attack, double tau)
+Buffer noiseBurst(Rng& rng, double seconds, Biquad::Kind kind, double hz, double q, double attack, double tau)
 {
     Buffer out = sweptNoise(rng, seconds, kind, hz, hz, q);
-    for (size_t i = 0; i < out.size(); ++i) out[i] *= attackDecay(double(i) / kRate, attack, tau);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] *= attackDecay(double(i) / kRate, attack, tau);
     return out;
 }
 
 // ---- mixing and effects --------------------------------------------------------------------------
 
-void mixInto(Buffer &dst, const Buffer &src, double atSeconds, double gain)
+void mixInto(Buffer& dst, const Buffer& src, double atSeconds, double gain)
 {
     const int offset = samples(atSeconds);
     for (size_t i = 0; i < src.size(); ++i) {
         const size_t j = offset + i;
-        if (j >= dst.size()) break;
+        if (j >= dst.size())
+            break;
         dst[j] += src[i] * gain;
     }
 }
 
 // Two feedback delays in parallel: enough early reflections to place a shot outdoors near a clubhouse.
-void addRoom(Buffer &buf, double delayA, double delayB, double feedback, double wet)
+void addRoom(Buffer& buf, double delayA, double delayB, double feedback, double wet)
 {
     const Buffer dry = buf;
     for (double delay : {delayA, delayB}) {
         const int d = samples(delay);
         Buffer line(dry.size(), 0.0);
-        OnePole damp;  // reflections lose their top end
+        OnePole damp; // reflections lose their top end
         damp.setLowpass(2500.0);
         for (size_t i = 0; i < dry.size(); ++i) {
             const double back = i >= size_t(d) ? line[i - d] : 0.0;
             line[i] = damp.lowpass(dry[i] + back * feedback);
         }
-        for (size_t i = 0; i < dry.size(); ++i) buf[i] += line[i] * wet * 0.5;
+        for (size_t i = 0; i < dry.size(); ++i)
+            buf[i] += line[i] * wet * 0.5;
     }
 }
 
 // DC removal, 3 ms fades and normalisation to about -3 dBFS, so every cue sits at the same level.
-void finish(Buffer &buf)
+void finish(Buffer& buf)
 {
     OnePole dc;
     dc.setLowpass(20.0);
-    for (double &s : buf) s = dc.highpass(s);
+    for (double& s : buf)
+        s = dc.highpass(s);
     double mean = 0.0;
-    for (double s : buf) mean += s;
+    for (double s : buf)
+        mean += s;
     mean /= double(buf.size());
-    for (double &s : buf) s -= mean;
+    for (double& s : buf)
+        s -= mean;
 
     const int fade = samples(0.003);
     const int n = int(buf.size());
     Buffer window(buf.size(), 1.0);
-    for (int i = 0; i < fade && i < n; ++i) window[i] = window[n - 1 - i] = double(i) / fade;
+    for (int i = 0; i < fade && i < n; ++i)
+        window[i] = window[n - 1 - i] = double(i) / fade;
     double residual = 0.0, weight = 0.0;
     for (int i = 0; i < n; ++i) {
         buf[i] *= window[i];
@@ -194,31 +226,35 @@ void finish(Buffer &buf)
         weight += window[i];
     }
     // The fades shift the mean slightly; take it out again in the window's shape so the ends stay at zero.
-    for (int i = 0; i < n; ++i) buf[i] -= residual / weight * window[i];
+    for (int i = 0; i < n; ++i)
+        buf[i] -= residual / weight * window[i];
     double peak = 0.0;
-    for (double s : buf) peak = std::max(peak, std::abs(s));
+    for (double s : buf)
+        peak = std::max(peak, std::abs(s));
     const double target = std::pow(10.0, -3.0 / 20.0);
     if (peak > 0.0)
-        for (double &s : buf) s *= target / peak;
+        for (double& s : buf)
+            s *= target / peak;
 }
 
 // ---- output --------------------------------------------------------------------------------------
 
-bool writeWav(const QString &path, const Buffer &buf)
+bool writeWav(const QString& path, const Buffer& buf)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
     const quint32 dataBytes = quint32(buf.size() * 2);
     QDataStream out(&file);
     out.setByteOrder(QDataStream::LittleEndian);
     out.writeRawData("RIFF", 4);
     out << quint32(36 + dataBytes);
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(1) << quint32(kRate) << quint32(kRate * 2) << quint16(2)
-        << quint16(16);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(kRate) << quint32(kRate * 2) << quint16(2) << quint16(16);
     out.writeRawData("data", 4);
     out << dataBytes;
-    for (double s : buf) out << qint16(std::lround(std::clamp(s, -1.0, 1.0) * 32767.0));
+    for (double s : buf)
+        out << qint16(std::lround(std::clamp(s, -1.0, 1.0) * 32767.0));
     return out.status() == QDataStream::Ok;
 }
 
@@ -243,15 +279,16 @@ Buffer trapThrow()
 }
 
 // Colour of one shotgun report; varied per break so repeated hits don't sound copy-pasted.
-struct Blast {
+struct Blast
+{
     uint32_t seed;
-    double bodyHz;    // cutoff of the low body
-    double bodyTau;   // how long the body rings
-    double thumpHz;   // pressure thump under it
-    double crackHz;   // high edge of the initial crack
+    double bodyHz;  // cutoff of the low body
+    double bodyTau; // how long the body rings
+    double thumpHz; // pressure thump under it
+    double crackHz; // high edge of the initial crack
 };
 
-Buffer shotBlast(const Blast &b, double seconds)
+Buffer shotBlast(const Blast& b, double seconds)
 {
     Rng rng(b.seed);
     Buffer shot(samples(seconds), 0.0);
@@ -284,25 +321,28 @@ Buffer discEscapes()
     mixInto(cue, whistle, 0.0, 1.0);
     mixInto(cue, overtone, 0.0, 0.12);
     Buffer air = sweptNoise(rng, len, Biquad::Kind::Bandpass, 2200.0, 700.0, 2.5);
-    for (size_t i = 0; i < air.size(); ++i) air[i] *= attackDecay(double(i) / kRate, 0.04, 0.15);
+    for (size_t i = 0; i < air.size(); ++i)
+        air[i] *= attackDecay(double(i) / kRate, 0.04, 0.15);
     mixInto(cue, air, 0.0, 1.6);
-    OnePole soften;  // keep it gentle: nothing sharp above the whistle
+    OnePole soften; // keep it gentle: nothing sharp above the whistle
     soften.setLowpass(4000.0);
-    for (double &s : cue) s = soften.lowpass(s);
+    for (double& s : cue)
+        s = soften.lowpass(s);
     finish(cue);
     return cue;
 }
 
 // How a clay breaks: when the shatter lands after the shot and how bright the shards ring.
-struct Shatter {
+struct Shatter
+{
     uint32_t seed;
-    double delay;     // seconds from shot to first crack (pellet flight)
-    double baseHz;    // lowest shard resonance
-    int bursts;       // number of fragment cracks
-    double spread;    // seconds over which they scatter
+    double delay;  // seconds from shot to first crack (pellet flight)
+    double baseHz; // lowest shard resonance
+    int bursts;    // number of fragment cracks
+    double spread; // seconds over which they scatter
 };
 
-Buffer clayBreak(const Blast &blast, const Shatter &sh)
+Buffer clayBreak(const Blast& blast, const Shatter& sh)
 {
     const double len = 0.6;
     Rng rng(sh.seed);
@@ -336,9 +376,9 @@ Buffer clayBreak(const Blast &blast, const Shatter &sh)
     return cue;
 }
 
-}  // namespace
+} // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     if (argc != 2) {
         std::fprintf(stderr, "usage: synthcues <outdir>\n");
@@ -349,8 +389,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "synthcues: cannot create %s\n", argv[1]);
         return 1;
     }
-    struct Cue {
-        const char *name;
+    struct Cue
+    {
+        const char* name;
         Buffer data;
     };
     const std::vector<Cue> cues = {
@@ -363,7 +404,7 @@ int main(int argc, char **argv)
         {"cue107.wav", clayBreak({107, 950.0, 0.05, 75.0, 6500.0}, {1107, 0.030, 3200.0, 9, 0.06})},
         {"cue108.wav", clayBreak({108, 550.0, 0.08, 58.0, 4500.0}, {1108, 0.060, 2700.0, 14, 0.13})},
     };
-    for (const Cue &cue : cues) {
+    for (const Cue& cue : cues) {
         const QString path = QDir(outDir).filePath(QString::fromLatin1(cue.name));
         if (!writeWav(path, cue.data)) {
             std::fprintf(stderr, "synthcues: cannot write %s\n", qPrintable(path));
