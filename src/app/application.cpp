@@ -67,8 +67,9 @@ int run(int argc, char* argv[])
     frmGame game(platform);
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
-    // The audio output opens once the window is up, so neither start-up nor the first cue waits for it.
-    QTimer::singleShot(0, &app, [&platform] { platform.prepareSound(); });
+    // The audio output is looked for once the window has been painted (a zero timer would run before the first
+    // paint), so start-up does not wait for the audio server; a cue asked for earlier finds it by itself.
+    QTimer::singleShot(250, &app, [&platform] { platform.prepareSound(); });
     return app.exec();
 }
 

@@ -12,8 +12,9 @@ QPixmap cLoadResPicture::LoadResPicture(qint16 id, const QString& type) const
     if (!resource.open(QIODevice::ReadOnly))
         throw VbError(VbErrors::ResourceNotFound,
                       QStringLiteral("Risorsa con identificatore '%1' non trovata").arg(id), source);
-    const QImage image = PictureDecoder::decode(resource.readAll());
+    QImage image = PictureDecoder::decode(resource.readAll());
     if (image.isNull())
         throw VbError(VbErrors::InvalidPicture, QStringLiteral("Immagine non valida"), source);
-    return QPixmap::fromImage(image);
+    // Handing the decoded pixels over, not copying them.
+    return QPixmap::fromImage(std::move(image));
 }

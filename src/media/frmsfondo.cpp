@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -91,16 +92,18 @@ void frmSfondo::Command3_Click()
     const auto file = m_platform.chooseOpenFile(this, QStringLiteral("Bitmap|*.bmp|JPEG|*.jpg|GIF|*.gif"));
     if (!file)
         return;
-    const QImage picture = PictureDecoder::loadFile(*file);
+    QImage picture = PictureDecoder::loadFile(*file);
     if (picture.isNull())
         return;
-    setPreview(QPixmap::fromImage(picture));
+    setPreview(QPixmap::fromImage(std::move(picture)));
 }
 
 void frmSfondo::setPreview(const QPixmap& picture)
 {
+    // Only what the old or the new picture covers needs painting again.
+    const QRect before(QPoint(0, 0), m_preview.deviceIndependentSize().toSize());
     m_preview = picture;
-    update();
+    update(QRegion(before) | QRect(QPoint(0, 0), m_preview.deviceIndependentSize().toSize()));
 }
 
 void frmSfondo::unload()
@@ -109,10 +112,13 @@ void frmSfondo::unload()
     close();
 }
 
-void frmSfondo::paintEvent(QPaintEvent*)
+void frmSfondo::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Window));
+    // The picture first; the window's own colour only where the picture does not reach.
+    const QRect picture(QPoint(0, 0), m_preview.deviceIndependentSize().toSize());
+    for (const QRect& area : event->region() - QRegion(picture))
+        painter.fillRect(area, palette().color(QPalette::Window));
     painter.drawPixmap(QPointF(0, 0), m_preview);
 }
 

@@ -4,14 +4,14 @@
 
 #include "wavecue.h"
 
-#include <QBuffer>
+#include <QAudioDevice>
 #include <QByteArray>
 #include <QObject>
+#include <QThread>
 #include <map>
-#include <memory>
 #include <optional>
 
-class QAudioSink;
+class SoundOutput;
 
 class SoundCueBank : public QObject
 {
@@ -28,23 +28,23 @@ public:
     bool contains(qint16 id) const { return m_cues.count(id) != 0; }
     bool isPlayable(qint16 id) const;
 
-    // Opens the audio output ahead of the first cue, so the first click costs no more than the others.
+    // Finds the audio output ahead of the first cue, so the first click costs no more than the others.
     void prepareOutput();
 
-    // Starts cue `id`; false when there is no such cue. Silent without an audio device.
+    // Starts cue `id`; false when there is no such cue. Silent without an audio device. Returns without waiting
+    // for the audio server: the output works on a thread of its own.
     bool play(qint16 id);
 
     // The bytes of the cue last started; they stay alive as long as it plays.
     const QByteArray& soundCueData() const { return m_soundCueData; }
 
 private:
-    bool ensureSink(const QAudioFormat& format);
+    bool haveOutput();
 
     std::map<qint16, std::optional<WaveCue>> m_cues;
     QByteArray m_soundCueData;
-    QBuffer m_buffer;
-    std::unique_ptr<QAudioSink> m_sink;
-    QAudioFormat m_sinkFormat;
     bool m_outputChecked = false;
-    bool m_haveOutput = false;
+    QAudioDevice m_device;
+    QThread m_thread;
+    SoundOutput* m_output = nullptr; // lives in m_thread
 };

@@ -1,0 +1,547 @@
+#!/usr/bin/env bash
+# Measures Volarino on this machine against its yardsticks and writes docs/benchmark.md.
+#
+#   bash bench/run.sh            the full bench, about four minutes on two cores
+#   bash bench/run.sh --quick    a short pass that only checks the bench works (writes build/bench/ instead)
+#
+# Installs the Debian packages it needs when they are missing, builds in Release (build/bench, benchmarks on),
+# starts its own Xvfb (1920x1080, no window manager) and, for the sound cues, its own PulseAudio server with a
+# null sink; runs every measure several times side by side, prints one table and writes it, with the method and
+# the breakdowns behind the goals missed, to docs/benchmark.md.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins qt6-translations-l10n
+    libgl-dev libpulse0 fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
+    xvfb x11-utils libx11-dev libxext-dev libjpeg-dev pulseaudio pulseaudio-utils linux-perf
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+build=build/bench
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOLARINO_BENCH=ON -DVOLARINO_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$jobs"
+game=$build/src/volarino
+bare=$build/bench/volarino_bare
+driver=$build/bench/volarino_benchdriver
+watch=$build/bench/volarino_startwatch
+
+# How many times each measure runs; every figure is the median of these runs. "--quick" only checks that the
+# whole bench works: its figures mean little.
+start_runs=15
+flight_runs=3
+flight_seconds=10
+sound_runs=3
+sound_calls=60
+picker_runs=3
+picker_pages=60
+report=docs/benchmark.md
+if [ "${1:-}" = --quick ]; then
+    start_runs=3 flight_runs=1 flight_seconds=3 sound_runs=1 sound_calls=20 picker_runs=1 picker_pages=10
+    report=$build/benchmark-quick.md
+fi
+
+tmp=$(mktemp -d /tmp/volarino-bench.XXXXXX)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# X servers of our own, each on a free display it picks itself.
+start_xvfb() { # start_xvfb WxH: sets $xvfb_display
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp 3>"$tmp/display-$1" >/dev/null 2>"$tmp/xvfb-$1.log" &
+    pids+=($!)
+    for _ in $(seq 200); do
+        [ -s "$tmp/display-$1" ] && break
+        sleep 0.05
+    done
+    xvfb_display=:$(head -n 1 "$tmp/display-$1")
+}
+start_xvfb 1920x1080
+display=$xvfb_display
+start_xvfb 1280x1024
+small_display=$xvfb_display
+unset QT_QPA_PLATFORM
+export DISPLAY=$display LC_ALL=C.UTF-8
+
+# No audio server unless one is asked for: a socket that does not exist, and no starting one behind our back.
+mkdir -m 700 "$tmp/run"
+printf 'autospawn = no\n' >"$tmp/client.conf"
+export XDG_RUNTIME_DIR=$tmp/run PULSE_SERVER=unix:$tmp/no-audio-server PULSE_CLIENTCONFIG=$tmp/client.conf
+
+# PulseAudio with a null sink, so that an audio output really opens a stream; with_pulse runs a command with it.
+pulse_dir=$tmp/pulse
+with_pulse() { env -u PULSE_SERVER XDG_RUNTIME_DIR="$pulse_dir" "$@"; }
+start_pulse() {
+    mkdir -m 700 -p "$pulse_dir"
+    with_pulse pulseaudio -D -n --exit-idle-time=-1 --system=false --load=module-native-protocol-unix \
+        --load=module-null-sink --log-target=file:"$pulse_dir/log" >/dev/null 2>&1 || return 1
+    for _ in $(seq 100); do
+        with_pulse pactl info >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    with_pulse pactl info >/dev/null 2>&1 || return 1
+    [ -s "$pulse_dir/pulse/pid" ] && pids+=("$(cat "$pulse_dir/pulse/pid")")
+    return 0
+}
+
+# The values of NAME in lines of NAME=VALUE pairs.
+field() {
+    awk -v k="$1" '{ for (i = 1; i <= NF; i++) {
+        n = index($i, "="); if (substr($i, 1, n - 1) == k) print substr($i, n + 1) } }'
+}
+# "median min max" of the numbers on standard input.
+spread() {
+    sort -g | awk '{ v[NR] = $1 } END { if (!NR) { print "nan nan nan"; exit }
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; print m, v[1], v[NR] }'
+}
+calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
+verdict() { awk "BEGIN { print ($1) ? \"PASS\" : \"FAIL\" }"; }
+say() { printf '%s\n' "$*" >&2; }
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+if awk -v l="${load_before%% *}" -v n="$jobs" 'BEGIN { exit !(l > n / 2) }'; then
+    say "Warning: the machine is busy (load average ${load_before%% *} on $jobs cores); the timings will be noisy."
+fi
+
+# The audio server for the measures that ask for one, idle until then.
+pulse_state="not available"
+have_pulse=no
+if start_pulse; then
+    have_pulse=yes
+    pulse_state="PulseAudio $(pulseaudio --version 2>/dev/null | awk '{print $2}'), null sink"
+fi
+
+# 1, 2. Start-up and memory: the game, the bare window, the bare window with one line of text and, where there
+# is a PulseAudio server, the game with it, taking turns in a rotating order; the first round warms the caches.
+say "Start-up and memory: $start_runs runs each..."
+programs=(game bare label)
+[ "$have_pulse" = yes ] && programs+=(pulse)
+for i in $(seq 0 "$start_runs"); do
+    for k in "${!programs[@]}"; do
+        who=${programs[$(((i + k) % ${#programs[@]}))]}
+        case $who in
+        game) command=("$watch" 1200 1000 "$game") ;;
+        bare) command=("$watch" 1200 1000 "$bare") ;;
+        label) command=("$watch" 1200 1000 "$bare" --label) ;;
+        pulse) command=(with_pulse "$watch" 1200 1000 "$game") ;;
+        esac
+        line=$("${command[@]}") || continue
+        [ "$i" -gt 0 ] && echo "$line" >>"$tmp/start-$who"
+    done
+done
+
+# 3, 4. Flight cost and rhythm: normal window, maximised on 1920x1080, and maximised on 1280x1024, where discs
+# really fly (on 1920x1080 the field's middle lies beyond the maximised window's right limit).
+say "Flight: $flight_runs x ${flight_seconds}s in each of three windows..."
+for i in $(seq "$flight_runs"); do
+    "$driver" flight normal "$flight_seconds" 2>/dev/null >>"$tmp/flight-normal"
+    "$driver" flight maximised "$flight_seconds" 2>/dev/null >>"$tmp/flight-max"
+    DISPLAY=$small_display "$driver" flight maximised "$flight_seconds" 2>/dev/null >>"$tmp/flight-small"
+done
+
+# 5. Sound cues, with no audio server and with a PulseAudio server.
+say "Sound cues: $sound_runs x $sound_calls calls, without and with an audio server..."
+for i in $(seq "$sound_runs"); do
+    "$driver" sound "$sound_calls" 2>/dev/null >>"$tmp/sound-none"
+done
+if [ "$have_pulse" = yes ]; then
+    for i in $(seq "$sound_runs"); do
+        with_pulse "$driver" sound "$sound_calls" 2>/dev/null >>"$tmp/sound-pulse"
+    done
+    for i in $(seq 9); do with_pulse "$driver" startup 2>/dev/null >>"$tmp/steps-pulse" || true; done
+    with_pulse pulseaudio --kill >/dev/null 2>&1 || true
+fi
+
+# 6. One page of the background picker against the plain decode and the temporary-file route.
+say "Background picker: $picker_runs x $picker_pages pages..."
+for i in $(seq "$picker_runs"); do
+    "$driver" picker "$picker_pages" 2>/dev/null >>"$tmp/picker"
+done
+
+# Breakdowns: the steps of start-up, the dynamic loader, memory by mapping, and profiles where perf works.
+say "Breakdowns..."
+for i in $(seq 9); do "$driver" startup 2>/dev/null >>"$tmp/steps"; done
+relocations() {
+    { LD_DEBUG=statistics timeout 1 "$@" 2>&1 >/dev/null || true; } |
+        awk '/number of relocations:/ { v += $NF } END { print v + 0 }'
+}
+game_relocs=$(relocations "$game")
+bare_relocs=$(relocations "$bare")
+game_libs=$(ldd "$game" | wc -l)
+bare_libs=$(ldd "$bare" | wc -l)
+
+rss_by_mapping() { # PID -> "kB name" per mapping, summed
+    awk '/^[0-9a-f]+-[0-9a-f]+ / { name = $6 ? $6 : "[anonymous]" } /^Rss:/ { r[name] += $2 }
+        END { for (n in r) print r[n], n }' "/proc/$1/smaps"
+}
+"$game" >/dev/null 2>&1 &
+gpid=$!
+"$bare" >/dev/null 2>&1 &
+bpid=$!
+pids+=("$gpid" "$bpid")
+sleep 1
+rss_by_mapping "$gpid" | sort -k2 >"$tmp/map-game"
+rss_by_mapping "$bpid" | sort -k2 >"$tmp/map-bare"
+kill "$gpid" "$bpid" 2>/dev/null || true
+join -1 2 -2 2 -a 1 -e 0 -o 0,1.1,2.1 "$tmp/map-game" "$tmp/map-bare" |
+    awk '{ print $2 - $3, $2, $3, $1 }' | sort -rn >"$tmp/map-diff"
+# The same difference, in groups.
+awk '{ d = $1; n = $4; g = "other shared libraries"
+    sound = "Multimedia|Network|pulse|sndfile|FLAC|vorbis|opus|mp3lame|mpg123|ogg|krb5|k5crypto|gssapi|com_err|" \
+        "keyutils|asyncns|proxy|resolv"
+    fonts = "fontconfig|freetype|harfbuzz|expat|graphite|/fonts/|\\.ttf|\\.otf"
+    if (n ~ sound) g = "sound output (QtMultimedia, QtNetwork, PulseAudio, codecs, Kerberos)"
+    else if (n ~ fonts) g = "fonts (fontconfig, FreeType, HarfBuzz, font files and caches)"
+    else if (n ~ /heap|anonymous|stack/) g = "heap and anonymous memory"
+    else if (n ~ /libQt6/) g = "more of Qt Core, Gui and Widgets in use"
+    else if (n ~ /jpeg|png|qjpeg|qgif|qico|imageformats/) g = "picture decoders"
+    else if (n ~ /\/volarino$/) g = "the game executable (code and built-in pictures)"
+    else if (n ~ /translations|\.qm$/) g = "Italian translations"
+    s[g] += d } END { for (g in s) printf "%d\t%s\n", s[g], g }' "$tmp/map-diff" | sort -rn >"$tmp/map-groups"
+
+perf_state="perf not usable here"
+if perf record -q -o "$tmp/perf-check" -- true >/dev/null 2>&1; then
+    perf_state="perf $(perf version 2>/dev/null | awk '{print $3}')"
+    # CPU per start, by library, for the game and the bare window: samples at 10 kHz over 6 starts each.
+    for exe in "$game" "$bare"; do
+        perf record -q -F 10000 -o "$tmp/perf-start-${exe##*/}" -- bash -c \
+            "for i in 1 2 3 4 5 6; do \"$exe\" >/dev/null 2>&1 & p=\$!; sleep 0.4; kill \$p; wait \$p; done" \
+            >/dev/null 2>&1 || true
+        perf report -q -n -i "$tmp/perf-start-${exe##*/}" --no-children --sort comm,dso --stdio 2>/dev/null |
+            awk -v c="${exe##*/}" '$3 == c { ms[$4] += $2 / 10 / 6 }
+                END { for (d in ms) printf "%s\t%.2f\n", d, ms[d] }' | sort >"$tmp/start-cpu-${exe##*/}" || true
+    done
+    join -t $'\t' -a 1 -e 0 -o 0,1.2,2.2 "$tmp/start-cpu-volarino" "$tmp/start-cpu-volarino_bare" |
+        sort -t $'\t' -k2,2gr | head -n 14 >"$tmp/profile-start" || true
+    perf record -q -F 10000 -o "$tmp/perf-picker" -- "$driver" picker 150 >/dev/null 2>&1 || true
+    perf report -q -i "$tmp/perf-picker" --no-children --sort dso,symbol --stdio 2>/dev/null |
+        sed 's/[[:space:]-]*$//' | grep -v '^$' | head -n 10 >"$tmp/profile-picker" || true
+fi
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# The table.
+read -r g_paint g_paint_lo g_paint_hi < <(field painted <"$tmp/start-game" | spread)
+read -r b_paint b_paint_lo b_paint_hi < <(field painted <"$tmp/start-bare" | spread)
+read -r g_map _ _ < <(field map <"$tmp/start-game" | spread)
+read -r b_map _ _ < <(field map <"$tmp/start-bare" | spread)
+read -r g_rss g_rss_lo g_rss_hi < <(field rss <"$tmp/start-game" | spread)
+read -r b_rss b_rss_lo b_rss_hi < <(field rss <"$tmp/start-bare" | spread)
+read -r l_paint l_paint_lo l_paint_hi < <(field painted <"$tmp/start-label" | spread)
+read -r l_rss l_rss_lo l_rss_hi < <(field rss <"$tmp/start-label" | spread)
+start_ratio=$(calc "$g_paint / $b_paint")
+best_ratio=$(calc "$g_paint_lo / $b_paint_lo")
+rss_ratio=$(calc "$g_rss / $b_rss")
+mb() { calc "$1 / 1024" 1; }
+
+read -r n_cpu n_cpu_lo n_cpu_hi < <(field cpu_percent <"$tmp/flight-normal" | spread)
+read -r m_cpu m_cpu_lo m_cpu_hi < <(field cpu_percent <"$tmp/flight-max" | spread)
+read -r s_cpu s_cpu_lo s_cpu_hi < <(field cpu_percent <"$tmp/flight-small" | spread)
+max_ratio=$(calc "$m_cpu / $n_cpu")
+small_ratio=$(calc "$s_cpu / $n_cpu")
+read -r t_mean t_mean_lo t_mean_hi < <(field tick_mean_ms <"$tmp/flight-normal" | spread)
+read -r t_p99 t_p99_lo t_p99_hi < <(field tick_p99_ms <"$tmp/flight-normal" | spread)
+read -r t_max _ _ < <(field tick_max_ms <"$tmp/flight-normal" | spread)
+t_count=$(field intervals <"$tmp/flight-normal" | awk '{ s += $1 } END { print s }')
+m_launch=$(field launches <"$tmp/flight-max" | spread | awk '{ print $1 }')
+m_field=$(field field <"$tmp/flight-max" | head -n 1)
+s_field=$(field field <"$tmp/flight-small" | head -n 1)
+paints_of() {
+    field paints <"$1" | head -n 1 | tr ',' '\n' |
+        awk -F: '{ printf "%s%s %.1f/s (%.2f ms/s)", sep, $1, $2, $3; sep = ", " }'
+}
+passes_of() {
+    printf '%s repaint passes/s taking %s ms/s' "$(field passes_per_s <"$1" | spread | awk '{ print $1 }')" \
+        "$(field passes_ms_per_s <"$1" | spread | awk '{ print $1 }')"
+}
+
+read -r sn_med sn_lo sn_hi < <(field median_ms <"$tmp/sound-none" | spread)
+read -r sn_first _ _ < <(field first_ms <"$tmp/sound-none" | spread)
+sn_device=$(field device <"$tmp/sound-none" | head -n 1)
+same_buffer=$(cat "$tmp"/sound-* | field same_buffer | sort -u | tr '\n' ' ' | sed 's/ $//')
+read -r bank_ms _ _ < <(field bank_build_ms <"$tmp/sound-none" | spread)
+read -r parse_ms _ _ < <(field parse_cue101_ms <"$tmp/sound-none" | spread)
+if [ -s "$tmp/sound-pulse" ]; then
+    read -r sp_med sp_lo sp_hi < <(field median_ms <"$tmp/sound-pulse" | spread)
+    read -r sp_first sp_first_lo sp_first_hi < <(field first_ms <"$tmp/sound-pulse" | spread)
+    read -r sp_p90 _ _ < <(field p90_ms <"$tmp/sound-pulse" | spread)
+    read -r sp_stream sp_stream_lo sp_stream_hi < <(field stream_median_ms <"$tmp/sound-pulse" | spread)
+    sp_device=$(field device <"$tmp/sound-pulse" | head -n 1)
+fi
+if [ -s "$tmp/start-pulse" ]; then
+    read -r gp_paint gp_paint_lo gp_paint_hi < <(field painted <"$tmp/start-pulse" | spread)
+fi
+
+picker_ratio() { # the ratio page/plain of each run, then their spread
+    awk '{ for (i = 1; i <= NF; i++) { n = index($i, "="); v[substr($i, 1, n - 1)] = substr($i, n + 1) }
+        print v["page_ms"] / v["plain_ms"] }' "$tmp/picker" | spread
+}
+read -r p_page p_page_lo p_page_hi < <(field page_ms <"$tmp/picker" | spread)
+read -r p_plain p_plain_lo p_plain_hi < <(field plain_ms <"$tmp/picker" | spread)
+read -r p_file p_file_lo p_file_hi < <(field file_ms <"$tmp/picker" | spread)
+read -r p_loader _ _ < <(field loader_ms <"$tmp/picker" | spread)
+read -r p_repaint _ _ < <(field repaint_ms <"$tmp/picker" | spread)
+read -r p_picture _ _ < <(field picturerepaint_ms <"$tmp/picker" | spread)
+p_libjpeg=$(field libjpeg_ms <"$tmp/picker" | spread | awk '{ print $1 }')
+p_same=$(field libjpeg_same_pixels <"$tmp/picker" | head -n 1)
+p_left=$(field left_in_tmp <"$tmp/picker" | sort -n | tail -n 1)
+read -r p_ratio p_ratio_lo p_ratio_hi < <(picker_ratio)
+file_ratio=$(calc "$p_file / $p_plain")
+
+step() { field "$1" <"$tmp/steps" | spread | awk '{ print $1 }'; }
+pstep() { [ -s "$tmp/steps-pulse" ] && field "$1" <"$tmp/steps-pulse" | spread | awk '{ print $1 }' || echo "?"; }
+
+r() { calc "$1" "${2:-1}"; }
+rows=()
+row() { rows+=("$(printf '%s\t' "$@")"); }
+row "1" "Start-up: process start to window painted (ms)" \
+    "$(r "$g_paint") ($(r "$g_paint_lo")–$(r "$g_paint_hi"))" \
+    "bare window $(r "$b_paint") ($(r "$b_paint_lo")–$(r "$b_paint_hi")); with a line of text $(r "$l_paint")" \
+    "${start_ratio}x (fastest runs: ${best_ratio}x)" "≤ 1.25x bare" "$(verdict "$start_ratio <= 1.25")"
+row "2" "Memory: resident set 1 s after start (MB)" \
+    "$(mb "$g_rss") ($(mb "$g_rss_lo")–$(mb "$g_rss_hi"))" \
+    "bare window $(mb "$b_rss") ($(mb "$b_rss_lo")–$(mb "$b_rss_hi")); with a line of text $(mb "$l_rss")" \
+    "${rss_ratio}x" "≤ 1.3x bare" "$(verdict "$rss_ratio <= 1.3")"
+row "3a" "Flight: CPU while discs fly, normal window (% of one core)" \
+    "$(r "$n_cpu" 2) ($(r "$n_cpu_lo" 2)–$(r "$n_cpu_hi" 2))" "—" "—" "< 3 %" "$(verdict "$n_cpu < 3")"
+row "3b" "Flight: CPU, maximised 1920x1080 (% of one core)" \
+    "$(r "$m_cpu" 2) ($(r "$m_cpu_lo" 2)–$(r "$m_cpu_hi" 2))" "normal $(r "$n_cpu" 2)" "${max_ratio}x" \
+    "≤ 1.5x normal" "$(verdict "$max_ratio <= 1.5")"
+row "3c" "Flight: CPU, maximised 1280x1024, discs flying (info)" \
+    "$(r "$s_cpu" 2) ($(r "$s_cpu_lo" 2)–$(r "$s_cpu_hi" 2))" "normal $(r "$n_cpu" 2)" "${small_ratio}x" \
+    "(≤ 1.5x normal)" "($(verdict "$small_ratio <= 1.5"))"
+row "4a" "Flight ticks: mean interval (ms)" \
+    "$(r "$t_mean" 3) ($(r "$t_mean_lo" 3)–$(r "$t_mean_hi" 3))" "30 ms timer" "$(calc "$t_mean / 30" 4)x" \
+    "30 ± 1 %" "$(verdict "$t_mean >= 29.7 && $t_mean <= 30.3")"
+row "4b" "Flight ticks: 99th percentile interval (ms)" \
+    "$(r "$t_p99" 2) ($(r "$t_p99_lo" 2)–$(r "$t_p99_hi" 2))" "—" "—" "< 33 ms" "$(verdict "$t_p99 < 33")"
+row "5a" "Sound: starting a cue, no audio server (ms)" \
+    "$(r "$sn_med" 4) ($(r "$sn_lo" 4)–$(r "$sn_hi" 4)); first $(r "$sn_first" 4)" "—" "—" "median < 1 ms" \
+    "$(verdict "$sn_med < 1")"
+if [ -s "$tmp/sound-pulse" ]; then
+    stream="$(r "$sp_stream" 2) ($(r "$sp_stream_lo" 2)–$(r "$sp_stream_hi" 2))"
+    row "5b" "Sound: starting a cue, PulseAudio null sink (ms)" \
+        "$(r "$sp_med" 3) ($(r "$sp_lo" 3)–$(r "$sp_hi" 3)); first $(r "$sp_first" 3)" \
+        "the stream's opening, on the sound thread: $stream" "—" "median < 1 ms" "$(verdict "$sp_med < 1")"
+fi
+row "5c" "Sound: a cue decoded on the click" "never (same buffer every play: $same_buffer)" \
+    "parse at start: $(r "$bank_ms" 2) ms for all cues" "—" "never" \
+    "$(verdict "\"$same_buffer\" == \"yes\"")"
+row "6" "Background picker: one page, 800x532 (ms)" \
+    "$(r "$p_page" 2) ($(r "$p_page_lo" 2)–$(r "$p_page_hi" 2))" \
+    "plain decode $(r "$p_plain" 2); via temporary file $(r "$p_file" 2) (${file_ratio}x)" \
+    "$(r "$p_ratio" 2)x ($(r "$p_ratio_lo" 2)–$(r "$p_ratio_hi" 2))" "≤ 1.1x plain decode" \
+    "$(verdict "$p_ratio <= 1.1")"
+
+# Printed for the terminal, and written as Markdown.
+{
+    printf '%-4s %-62s %-36s %-44s %-20s %-20s %s\n' "#" "Measure" "Volarino: median (min–max)" "Yardstick" \
+        "Ratio" "Goal" "Result"
+    for line in "${rows[@]}"; do
+        IFS=$'\t' read -r -a c <<<"$line"
+        printf '%-4s %-62s %-36s %-44s %-20s %-20s %s\n' "${c[@]}"
+    done
+}
+
+# What the figures mean for the goals missed, and what would reach them.
+analysis() {
+    local allowance build_share label_share sound_share est est_ratio loader_ratio
+    allowance=$(calc "$b_paint * 0.25" 1)
+    build_share=$(calc "($(step window_ms) + $(step paint_ms)) / $allowance" 1)
+    label_share=$(calc "($l_rss - $b_rss) / 1024" 1)
+    sound_share=$(awk -F'\t' '$2 ~ /^sound/ { printf "%.1f", $1 / 1024 }' "$tmp/map-groups")
+    est=$(calc "${p_libjpeg:-$p_plain} + $p_picture + ($p_loader - $p_plain)" 2)
+    est_ratio=$(calc "$est / $p_plain" 2)
+    loader_ratio=$(calc "$p_loader / $p_plain" 2)
+    cat <<EOF
+
+## The goals missed: why, and what would reach them
+
+**1. Start-up (${start_ratio}x against 1.25x).** The yardstick paints one empty widget; the game builds a window
+of $(step widgets) widgets with pictures and text, which is what the $(r "$g_paint") ms buy: in the steps
+above, building the window and its first repaint pass alone take $build_share times the whole 25 %
+allowance ($allowance ms). Against the bare window with a single line of text ($(r "$l_paint") ms) the game is
+$(calc "$g_paint / $l_paint")x. Three things would shorten it, none of them in the files this bench may touch:
+- open the audio output once the first paint is on screen rather than from a zero timer, which the event loop
+  runs before the first paint (\`src/app/application.cpp\`): the first paint waits for it, $(step sound_ms) ms
+  without an audio server and $(pstep sound_ms) ms with PulseAudio, whose devices it enumerates first;
+- build the options panel, hidden at start, when "Opzioni" is first pressed (\`src/game/frmgame*\`);
+- keep the sound output out of the start: linking QtMultimedia brings QtNetwork (and with it Kerberos),
+  libpulse and, through it, libsndfile with its FLAC, Vorbis, Opus and MPEG codecs, all loaded and relocated
+  before \`main\` (the dynamic loader's share in the profile above). Loading it later means a plugin of our own.
+
+Even with all three, the window's construction and first paint remain: the goal compares a whole window of
+widgets, pictures and text with an empty one.
+
+**2. Memory (${rss_ratio}x against 1.3x).** The allowance is $(calc "$b_rss * 0.3 / 1024" 1) MB above the bare window.
+One line of text takes $label_share MB of it (fontconfig, FreeType, HarfBuzz and the fonts themselves); the
+sound output stack takes about $sound_share MB (table above); the rest is the game's widgets, pictures and code.
+Loading the sound stack lazily is the only large cut; what remains after it is the game itself.
+
+**3b. Flight, maximised on 1920x1080 (${max_ratio}x against 1.5x).** Not a drawing cost: on this screen no disc
+flies. While maximised the game's right limit stays at 11175 twips (745 px from the field's left edge)
+whatever the field's width, and a disc starts at half the field's width (${m_field%%x*} / 2 px), already beyond
+it, so every launch ends in a miss at its first tick. The measure becomes
+$(calc "$m_launch / $flight_seconds" 0) launches and misses a second, each repainting "Lancia" twice, the misses
+count, the "Mancato!" message and the progress bar (breakdown above), against one moving disc per tick in the
+normal window. Where discs do fly (row 3c, 1280x1024) the maximised window costs ${small_ratio}x the normal
+one: the field repaints only what moved, and the one repaint that grows with the window is the progress bar's,
+redrawn whenever it gains a pixel. Passing 3b on this screen would take a different limit, which is a rule of
+the game, not a cost to tune; on screens narrower than about 1540 pixels the discs fly.
+
+**6. Background picker page ($(r "$p_ratio" 2)x against 1.1x).** The loader itself is at ${loader_ratio}x the plain
+decode (it decodes from memory; the old route through a temporary file costs ${file_ratio}x); what the page adds is the
+repaint of the whole picker window, scroll bar and buttons included, handed to the X server. And Qt's JPEG
+reader decodes into 24-bit rows and converts each to 32 bits (\`qt_convert_rgb888_to_rgb32\`, at the top of the
+picker profile). Two changes outside this bench's files would bring the page to about $est ms, ${est_ratio}x the
+plain decode:
+- \`src/media/frmsfondo.cpp\`: when the preview changes, update only the old and the new picture's rectangles
+  (an 800x532 picture ends above the controls) and fill only what the picture does not cover:
+  $(r "$p_repaint" 2) ms for the whole window against $(r "$p_picture" 2) ms for the picture's rectangle;
+- decode JPEG with libjpeg-turbo straight into Qt's 32-bit layout (\`src/media/picturedecoder.cpp\`), with the
+  very library Qt's own reader loads: $(r "${p_libjpeg:-0}" 2) ms against $(r "$p_plain" 2) ms, the same pixels.
+  The decoder is a small change, but it makes libjpeg a direct build dependency (\`src/CMakeLists.txt\`,
+  \`setup.sh\`, the package), which is a project decision.
+EOF
+}
+
+mkdir -p docs
+cpu_model=$(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)
+mem_total=$(awk '/MemTotal/ { printf "%.1f GB", $2 / 1048576 }' /proc/meminfo)
+os=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || uname -s)
+qt_version=$(dpkg-query -W -f='${Version}' libqt6core6 2>/dev/null || echo "?")
+failed=$(printf '%s\n' "${rows[@]}" | awk -F'\t' '$7 == "FAIL" { printf "%s%s", sep, $1; sep = ", " }')
+
+{
+    cat <<EOF
+# Benchmark
+
+Written by \`bash bench/run.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'). Every figure is the median of several runs
+measured in this one session on this one machine, with the smallest and largest run in brackets.
+
+Machine: $(nproc) cores, $cpu_model, $mem_total; $os; Qt $qt_version; Xvfb 1920x1080x24 without a window
+manager. Load average (1, 5, 15 min) $load_before at the start and $load_after at the end: other work on the
+machine makes the timings noisier and slower, the ratios less so, since both sides of each ratio ran
+interleaved. Audio: no audio server, except in row 5b ($pulse_state). Profiles: $perf_state.
+
+| # | Measure | Volarino: median (min–max) | Yardstick | Ratio | Goal | Result |
+|---|---|---|---|---|---|---|
+EOF
+    for line in "${rows[@]}"; do
+        IFS=$'\t' read -r -a c <<<"$line"
+        printf '| %s | %s | %s | %s | %s | %s | %s |\n' "${c[@]}"
+    done
+    cat <<EOF
+
+Goals missed: ${failed:-none}.
+
+## How each figure is measured
+
+1. **Start-up.** \`bench/startwatch.cpp\` watches from outside, through the X server, so neither program carries
+   timing code: it listens for windows being mapped, notes the monotonic time, starts the program, and takes
+   the first top-level window whose \`_NET_WM_PID\` is that program's. It then reads the window's pixels back
+   through MIT-SHM about once a millisecond for the first half second, then every 20 ms, until 1.2 s after the
+   start. "Painted" is the first moment the
+   window showed the picture it still shows at the end (an unpainted X window shows whatever lies below it),
+   so it includes the dynamic loader, Qt's start, building the window and its whole first paint. The yardstick,
+   \`bench/bare.cpp\`, is a Qt Widgets program that only shows an empty 499x389 window, built in the same tree
+   with the same flags. $start_runs runs each, taking turns in a rotating order with the bare window showing one
+   line of text and, for the figure in 5, the game with a PulseAudio server running; one warm-up round first.
+   Mapped (median): game $(r "$g_map") ms, bare $(r "$b_map") ms.
+2. **Memory.** VmRSS from \`/proc/PID/status\`, read by the same watcher 1.0 s after each start above.
+3. **Flight cost.** \`bench/benchdriver.cpp\` links the game's library and builds the window as the program does
+   (real Qt services, audio output opened from the event loop after showing it), then presses "Lancia"
+   (\`Command1_Click\`) whenever it is enabled again, like a player keeping Space pressed, and reads its own
+   CPU time (user + system of all its threads, \`getrusage\`: the counters of utime and stime in
+   \`/proc/PID/stat\`) over ${flight_seconds} s of flight. Maximised is the game's
+   own size button (\`imgResize_Click\`), which sizes the window to the screen where no window manager does it.
+   On 1920x1080 the maximised field is ${m_field} pixels: the disc starts at half its width, beyond the
+   maximised right limit of 11175 twips (745 px), so every disc counts as missed at its first tick and the
+   measure becomes launch, one tick, miss, launch... ($m_launch launches in ${flight_seconds} s) rather than flight.
+   Row 3c is the same measure on a 1280x1024 screen (field ${s_field}), where discs do fly.
+   $flight_runs runs of each.
+4. **Tick regularity.** The same driver notes the time of every \`Timer1\` timeout during the normal-window
+   flights and keeps the intervals between two ticks of one flight ($t_count intervals in all; largest seen
+   $(r "$t_max" 2) ms). The mean and the 99th percentile are per run.
+5. **Sound.** The driver times \`QtPlatformServices::startCue\` (that is \`SoundCueBank::play\`, what
+   \`PlaySoundCue\` calls before its yield) with \`QElapsedTimer\`, $sound_calls calls per run in the order of
+   play, the first one included, 40 ms apart, after \`prepareSound\` has run from the event loop as at start-up.
+   The bank hands each cue to its sound thread, which stops the stream playing and opens a new one with the
+   cue; with an audio server that takes a round trip to it, which the click no longer waits for. The driver
+   also times that work on its own (stop, start, $sound_calls times) and shows it beside row 5b.
+   Default audio output: ${sn_device/yes/one} without a server${sp_device:+, ${sp_device/yes/one} with PulseAudio}.
+   The cues are parsed once when the services are built (all of them in $(r "$bank_ms" 2) ms; parsing the launch
+   cue alone takes $(r "$parse_ms" 4) ms); each play hands the sink the very buffer parsed then, which the
+   driver checks by its address.
+   With PulseAudio running, the start-up of row 1 measures $(r "${gp_paint:-0}") ms
+   ($(r "${gp_paint_lo:-0}")–$(r "${gp_paint_hi:-0}")).
+6. **Background picker.** The driver opens the picker ("Apri sfondo"), sets the scroll bar to 2 and times the
+   page: the scroll bar's change handler (\`cLoadResPicture::LoadResPicture(102, "CUSTOM")\`, the preview) and
+   the window's repaint handed to the X server at once. Against it, in turns: \`QImage::loadFromData\` on the same
+   bytes, and the route through a file (write a new temporary \`LRP…\` file, load it, delete it). $picker_runs
+   runs of $picker_pages pages. No \`LRP\` file was left behind (largest count seen: ${p_left}).
+
+## Where the time and the memory go
+
+**Start-up**, steps inside the game's process (driver, median of 9, wall time in ms from \`main\`):
+QApplication $(step qapplication_ms) (the same step as in the bare window: the X connection and the platform
+plugin), settings and translations $(step configure_ms), sound cues parsed $(step cues_ms),
+game window built $(step window_ms), shown $(step show_ms); then, from the event loop, the audio output
+opened in $(step sound_ms) ms (at $(step sound_from) ms, before the first paint) and the first repaint pass of the
+window, $(step paint_ms) ms with its hand-over to the X server (ending at $(step paint_to) ms). Dynamic loader:
+$game_libs shared libraries and $game_relocs relocations for the game, $bare_libs and $bare_relocs for the bare
+window.
+
+**Memory**, the game's resident set minus the bare window's, by mapping (kB):
+
+| kB | Group |
+|---|---|
+EOF
+    awk -F'\t' '{ printf "| %s | %s |\n", $1, $2 }' "$tmp/map-groups"
+    cat <<EOF
+
+Largest single differences (kB, game minus bare): $(head -n 8 "$tmp/map-diff" |
+    awk '{ n = $4; sub(/.*\//, "", n); printf "%s%s %d", sep, n, $1; sep = ", " }').
+
+**Flight**, repaints per second of flight (driver, one run):
+- normal: $(passes_of "$tmp/flight-normal"); paints: $(paints_of "$tmp/flight-normal").
+- maximised 1920x1080: $(passes_of "$tmp/flight-max"); paints: $(paints_of "$tmp/flight-max").
+- maximised 1280x1024: $(passes_of "$tmp/flight-small"); paints: $(paints_of "$tmp/flight-small").
+
+A repaint pass's time includes waiting for the X server, so it is larger than the CPU it costs.
+
+**Background picker**, the page taken apart (ms): the loader alone $(r "$p_loader" 2) (plain decode
+$(r "$p_plain" 2)); repainting the whole picker window $(r "$p_repaint" 2), of which only the picture's rectangle
+$(r "$p_picture" 2). libjpeg-turbo decoding straight into Qt's 32-bit pixels, with the same library Qt uses:
+$(r "${p_libjpeg:-0}" 2) ms (same pixels as Qt's: ${p_same}).
+EOF
+    if [ -s "$tmp/profile-start" ]; then
+        printf '\nperf, CPU per start by library (ms; 6 starts each, sampled at 10 kHz; the kernel part is page\n'
+        printf 'faults, mapping files and starting the process):\n\n| Library | Game | Bare window |\n|---|---|---|\n'
+        awk -F'\t' '{ printf "| %s | %s | %s |\n", $1, $2, $3 }' "$tmp/profile-start"
+        awk -F'\t' 'FNR == NR { g += $2; next } { b += $2 } END { printf "| all | %.1f | %.1f |\n", g, b }' \
+            "$tmp/start-cpu-volarino" "$tmp/start-cpu-volarino_bare"
+    fi
+    if [ -s "$tmp/profile-picker" ]; then
+        printf '\nperf, the picker bench (pages, loader, plain and file decodes, repaints; top symbols):\n\n```\n'
+        cat "$tmp/profile-picker"
+        printf '```\n'
+    fi
+    analysis
+} >"$report.new"
+mv "$report.new" "$report"
+say "Written to $report"
