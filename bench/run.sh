@@ -375,17 +375,17 @@ analysis() {
 of $(step widgets) widgets with pictures and text, which is what the $(r "$g_paint") ms buy: in the steps
 above, building the window and its first repaint pass alone take $build_share times the whole 25 %
 allowance ($allowance ms). Against the bare window with a single line of text ($(r "$l_paint") ms) the game is
-$(calc "$g_paint / $l_paint")x. Three things would shorten it, none of them in the files this bench may touch:
-- open the audio output once the first paint is on screen rather than from a zero timer, which the event loop
-  runs before the first paint (\`src/app/application.cpp\`): the first paint waits for it, $(step sound_ms) ms
-  without an audio server and $(pstep sound_ms) ms with PulseAudio, whose devices it enumerates first;
-- build the options panel, hidden at start, when "Opzioni" is first pressed (\`src/game/frmgame*\`);
-- keep the sound output out of the start: linking QtMultimedia brings QtNetwork (and with it Kerberos),
-  libpulse and, through it, libsndfile with its FLAC, Vorbis, Opus and MPEG codecs, all loaded and relocated
-  before \`main\` (the dynamic loader's share in the profile above). Loading it later means a plugin of our own.
-
-Even with all three, the window's construction and first paint remain: the goal compares a whole window of
-widgets, pictures and text with an empty one.
+$(calc "$g_paint / $l_paint")x. What was done: the audio output is looked for 250 ms after start, once the
+first paint is on screen (\`src/app/application.cpp\`), not from a zero timer that runs before it (this
+measure's own driver, which builds the window itself, still opens it before the first paint: $(step sound_ms) ms
+without an audio server, $(pstep sound_ms) ms with PulseAudio). What would cut further, and why it was not done:
+- loading the sound output later, as a plugin of our own: linking QtMultimedia brings QtNetwork (and Kerberos),
+  libpulse and libsndfile with its codecs, all loaded and relocated before \`main\` (the dynamic loader's share
+  above). It is the one large cut left, and it changes how the program is built and installed;
+- building the options panel when "Opzioni" is first pressed: its sliders are read by every flight tick from the
+  start, and the panel is a small share of the window's construction.
+Even with both, the window's construction and first paint remain: the goal compares a whole window of widgets,
+pictures and text with an empty one, and the text alone (fonts) costs more than the whole allowance.
 
 **2. Memory (${rss_ratio}x against 1.3x).** The allowance is $(calc "$b_rss * 0.3 / 1024" 1) MB above the bare window.
 One line of text takes $label_share MB of it (fontconfig, FreeType, HarfBuzz and the fonts themselves); the
@@ -407,15 +407,13 @@ the game, not a cost to tune; on screens narrower than about 1540 pixels the dis
 decode (it decodes from memory; the old route through a temporary file costs ${file_ratio}x); what the page adds is the
 repaint of the whole picker window, scroll bar and buttons included, handed to the X server. And Qt's JPEG
 reader decodes into 24-bit rows and converts each to 32 bits (\`qt_convert_rgb888_to_rgb32\`, at the top of the
-picker profile). Two changes outside this bench's files would bring the page to about $est ms, ${est_ratio}x the
-plain decode:
-- \`src/media/frmsfondo.cpp\`: when the preview changes, update only the old and the new picture's rectangles
-  (an 800x532 picture ends above the controls) and fill only what the picture does not cover:
-  $(r "$p_repaint" 2) ms for the whole window against $(r "$p_picture" 2) ms for the picture's rectangle;
-- decode JPEG with libjpeg-turbo straight into Qt's 32-bit layout (\`src/media/picturedecoder.cpp\`), with the
-  very library Qt's own reader loads: $(r "${p_libjpeg:-0}" 2) ms against $(r "$p_plain" 2) ms, the same pixels.
-  The decoder is a small change, but it makes libjpeg a direct build dependency (\`src/CMakeLists.txt\`,
-  \`setup.sh\`, the package), which is a project decision.
+picker profile). What was done: the picture is handed to the preview without a copy, and a new preview repaints
+only the old and the new picture's rectangles and fills only what the picture does not cover (this driver repaints
+the whole window at once: $(r "$p_repaint" 2) ms for the whole window against $(r "$p_picture" 2) ms for the
+picture's rectangle). What was not done: decoding JPEG with libjpeg-turbo straight into Qt's 32-bit layout
+(\`src/media/picturedecoder.cpp\`) measures $(r "${p_libjpeg:-0}" 2) ms against $(r "$p_plain" 2) ms with the same
+pixels, but makes libjpeg a direct dependency beside Qt's own reader and a second decoder to keep safe against
+hostile files, for well under a millisecond per page that the player does not see.
 EOF
 }
 
