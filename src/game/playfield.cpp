@@ -1,5 +1,6 @@
 #include "playfield.h"
 
+#include "common/mousecodes.h"
 #include "gamerules.h"
 
 #include <QAccessible>
@@ -209,33 +210,10 @@ void PlayField::paintEvent(QPaintEvent* event)
     }
 }
 
-namespace {
-
-int vbButton(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-int vbShift(Qt::KeyboardModifiers modifiers)
-{
-    return (modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0) |
-           (modifiers & Qt::AltModifier ? 4 : 0);
-}
-
-} // namespace
 
 void PlayField::press(QMouseEvent* event)
 {
-    const int button = vbButton(event->button());
+    const int button = MouseCodes::button(event->button());
     if (button == 0) {
         event->ignore();
         return;
@@ -243,7 +221,7 @@ void PlayField::press(QMouseEvent* event)
     const float x = static_cast<float>(event->position().x()) * TwipsPerPixel;
     const float y = static_cast<float>(event->position().y()) * TwipsPerPixel;
     FieldItem* target = itemAt(x, y);
-    const int shift = vbShift(event->modifiers());
+    const int shift = MouseCodes::shift(event->modifiers());
     if (target)
         emit mouseDown(target, button, shift, x - target->Left(), y - target->Top());
     else

@@ -2,7 +2,7 @@
 
 #include "common/pictures.h"
 #include "common/twips.h"
-#include "mousecodes.h"
+#include "common/mousecodes.h"
 
 #include <QMouseEvent>
 #include <QPainter>
