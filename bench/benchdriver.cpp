@@ -53,7 +53,10 @@ double cpuSeconds()
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-double msSince(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e6; }
+double msSince(const QElapsedTimer& clock)
+{
+    return static_cast<double>(clock.nsecsElapsed()) / 1e6;
+}
 
 // The q-th quantile (0..1) of the values, by the nearest rank.
 double quantile(std::vector<double> values, double q)
@@ -386,11 +389,10 @@ int picker(frmGame& game, QtPlatformServices& platform, int pages)
 #ifdef VOLARINO_BENCH_LIBJPEG
     sameAsPlain = decodeWithLibjpeg(bytes) == plainDecode();
 #endif
-    std::printf("preview=%dx%d window=%dx%d pages=%d libjpeg_same_pixels=%s left_in_tmp=%lld\n",
-                sfondo->preview().width(), sfondo->preview().height(), sfondo->width(), sfondo->height(), pages,
-                sameAsPlain ? "yes" : "no",
-                static_cast<long long>(
-                    QDir::temp().entryList({QStringLiteral("LRP*")}, QDir::Files | QDir::Hidden).size()));
+    std::printf(
+        "preview=%dx%d window=%dx%d pages=%d libjpeg_same_pixels=%s left_in_tmp=%lld\n", sfondo->preview().width(),
+        sfondo->preview().height(), sfondo->width(), sfondo->height(), pages, sameAsPlain ? "yes" : "no",
+        static_cast<long long>(QDir::temp().entryList({QStringLiteral("LRP*")}, QDir::Files | QDir::Hidden).size()));
     return 0;
 }
 

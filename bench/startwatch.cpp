@@ -63,8 +63,8 @@ long windowPid(Display* display, Window window)
     unsigned long after = 0;
     unsigned char* data = nullptr;
     long pid = -1;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after,
-                           &data) == Success &&
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
+            Success &&
         data) {
         if (type == XA_CARDINAL && format == 32 && count == 1)
             pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
@@ -88,7 +88,10 @@ std::uint64_t hashImage(const XImage* image)
     return h;
 }
 
-int ignoreXErrors(Display*, XErrorEvent*) { return 0; }
+int ignoreXErrors(Display*, XErrorEvent*)
+{
+    return 0;
+}
 
 // Until then the window is read back about once a millisecond, then every 20 ms.
 constexpr double DenseMs = 500;
@@ -170,9 +173,9 @@ int main(int argc, char* argv[])
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, window, &attributes);
     XShmSegmentInfo shm{};
-    XImage* image = XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap,
-                                    nullptr, &shm, static_cast<unsigned>(attributes.width),
-                                    static_cast<unsigned>(attributes.height));
+    XImage* image =
+        XShmCreateImage(display, attributes.visual, static_cast<unsigned>(attributes.depth), ZPixmap, nullptr, &shm,
+                        static_cast<unsigned>(attributes.width), static_cast<unsigned>(attributes.height));
     const std::size_t bytes = static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(image->height);
     shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     shm.shmaddr = image->data = static_cast<char*>(shmat(shm.shmid, nullptr, 0));

@@ -5,17 +5,15 @@
 
 #include <QAccessible>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <cmath>
 
 using GameRules::TwipsPerPixel;
 
-FieldItem::FieldItem(PlayField& field, Kind kind, const QString& name, float left, float top, float width,
-                     float height)
+FieldItem::FieldItem(PlayField& field, Kind kind, const QString& name, float left, float top, float width, float height)
     : m_field(field), m_kind(kind), m_name(name), m_left(left), m_top(top), m_width(width), m_height(height)
-{
-}
+{}
 
 QRectF FieldItem::pixelRect() const
 {
@@ -88,7 +86,10 @@ void FieldItem::setCaption(const QString& caption)
     }
 }
 
-void FieldItem::setForeColor(const QColor& color) { setFillColor(color); }
+void FieldItem::setForeColor(const QColor& color)
+{
+    setFillColor(color);
+}
 
 void FieldItem::setFont(const QFont& font)
 {
@@ -136,11 +137,23 @@ FieldItem* PlayField::addItem(FieldItem::Kind kind, const QString& name, float l
     return m_items.back().get();
 }
 
-float PlayField::Width() const { return static_cast<float>(width()) * TwipsPerPixel; }
-float PlayField::Height() const { return static_cast<float>(height()) * TwipsPerPixel; }
+float PlayField::Width() const
+{
+    return static_cast<float>(width()) * TwipsPerPixel;
+}
+float PlayField::Height() const
+{
+    return static_cast<float>(height()) * TwipsPerPixel;
+}
 
-void PlayField::setWidth(float twips) { resize(qMax(0, qRound(twips / TwipsPerPixel)), height()); }
-void PlayField::setHeight(float twips) { resize(width(), qMax(0, qRound(twips / TwipsPerPixel))); }
+void PlayField::setWidth(float twips)
+{
+    resize(qMax(0, qRound(twips / TwipsPerPixel)), height());
+}
+void PlayField::setHeight(float twips)
+{
+    resize(width(), qMax(0, qRound(twips / TwipsPerPixel)));
+}
 
 void PlayField::setPicture(const QPixmap& picture)
 {
@@ -210,7 +223,6 @@ void PlayField::paintEvent(QPaintEvent* event)
     }
 }
 
-
 void PlayField::press(QMouseEvent* event)
 {
     const int button = MouseCodes::button(event->button());
@@ -228,7 +240,13 @@ void PlayField::press(QMouseEvent* event)
         emit mouseDown(nullptr, button, shift, x, y);
 }
 
-void PlayField::mousePressEvent(QMouseEvent* event) { press(event); }
+void PlayField::mousePressEvent(QMouseEvent* event)
+{
+    press(event);
+}
 
 // A quick second click is a second shot, not a double click.
-void PlayField::mouseDoubleClickEvent(QMouseEvent* event) { press(event); }
+void PlayField::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    press(event);
+}

@@ -45,7 +45,8 @@ std::optional<QByteArray> readPictureFile(const QString& path)
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
-    struct stat info {};
+    struct stat info
+    {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaxFileBytes) {
         ::close(fd);
         return std::nullopt;

@@ -44,7 +44,10 @@ private:
     QAudioFormat m_format;
 };
 
-SoundCueBank::SoundCueBank(QObject* parent) : QObject(parent) { m_thread.setObjectName(QStringLiteral("sound")); }
+SoundCueBank::SoundCueBank(QObject* parent) : QObject(parent)
+{
+    m_thread.setObjectName(QStringLiteral("sound"));
+}
 
 SoundCueBank::~SoundCueBank()
 {
@@ -52,7 +55,8 @@ SoundCueBank::~SoundCueBank()
         return;
     // The sink closes on its own thread, after the cues still queued there, then the thread ends.
     if (m_thread.isRunning()) {
-        QMetaObject::invokeMethod(m_output, [output = m_output] { output->stop(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            m_output, [output = m_output] { output->stop(); }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
     }
@@ -68,7 +72,10 @@ void SoundCueBank::loadBuiltInCues()
     }
 }
 
-void SoundCueBank::addCue(qint16 id, const QByteArray& waveBytes) { m_cues[id] = parseWave(waveBytes); }
+void SoundCueBank::addCue(qint16 id, const QByteArray& waveBytes)
+{
+    m_cues[id] = parseWave(waveBytes);
+}
 
 bool SoundCueBank::isPlayable(qint16 id) const
 {
@@ -76,7 +83,10 @@ bool SoundCueBank::isPlayable(qint16 id) const
     return it != m_cues.end() && it->second.has_value();
 }
 
-void SoundCueBank::prepareOutput() { haveOutput(); }
+void SoundCueBank::prepareOutput()
+{
+    haveOutput();
+}
 
 bool SoundCueBank::haveOutput()
 {

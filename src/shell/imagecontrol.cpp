@@ -1,8 +1,8 @@
 #include "imagecontrol.h"
 
+#include "common/mousecodes.h"
 #include "common/pictures.h"
 #include "common/twips.h"
-#include "common/mousecodes.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
 #include "titlelabel.h"
 
-#include "common/twips.h"
 #include "common/mousecodes.h"
+#include "common/twips.h"
 
 #include <QMouseEvent>
 
