@@ -123,14 +123,14 @@ void frmGame::buildOptionsPanel()
 
     const QFont buttonFont = Twips::font(QStringLiteral("MS Sans Serif"), 8.25);
     for (std::size_t i = 0; i < Option1.size(); ++i) {
-        const ColourButton& spec = ColourButtons[i];
-        auto* option = new QPushButton(QString::fromUtf8(spec.caption), Frame1);
-        Twips::place(option, spec.left, spec.top, 855, 375);
+        const ColourButton& entry = ColourButtons[i];
+        auto* option = new QPushButton(QString::fromUtf8(entry.caption), Frame1);
+        Twips::place(option, entry.left, entry.top, 855, 375);
         option->setCheckable(true);
         option->setAutoExclusive(true);
         option->setFont(buttonFont);
         QPalette palette;
-        palette.setColor(QPalette::Button, Twips::colorFromVb(spec.colour));
+        palette.setColor(QPalette::Button, Twips::colorFromVb(entry.colour));
         if (i == 7)
             palette.setColor(QPalette::ButtonText, HighlightText);
         option->setPalette(palette);
