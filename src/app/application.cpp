@@ -61,7 +61,13 @@ int run(int argc, char* argv[])
 
     // The program ends when its last window is gone: a help window left open outlives the game window.
     QApplication::setQuitOnLastWindowClosed(true);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/sprites/icon.png")));
+    // Every size we draw, so a task bar or a switcher at any scale gets a crisp icon; the desktop file name
+    // lets the desktop match the window with its launcher.
+    QIcon icon(QStringLiteral(":/sprites/icon.png"));
+    for (const char* size : {"64", "128", "256"})
+        icon.addFile(QStringLiteral(":/sprites/icon_%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("it.volarino.Volarino"));
 
     QtPlatformServices platform;
     frmGame game(platform);
