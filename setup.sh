@@ -8,29 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")"
 mode=${1:-play}
 
-# What the build, the game and the tests need. The fonts stand in for Arial, Comic Sans MS and MS Sans Serif;
-# Xvfb, xdotool, xwininfo and ImageMagick run the real-window checks; the package check validates the launcher
-# and metainfo; the accessibility check reads the windows through the desktop's accessibility bus (AT-SPI).
-packages=(
-    g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins qt6-translations-l10n
-    libgl-dev libpulse0 fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
-)
-test_packages=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream
+. scripts/debian-packages.sh
+# Beside the build's packages, the tests need: Xvfb, xdotool, xwininfo and ImageMagick for the real-window
+# checks; desktop-file-utils and appstream to validate the launcher and metainfo; dbus, at-spi2-core and pyatspi
+# to read the windows through the desktop's accessibility bus (AT-SPI).
+packages=("${build_packages[@]}")
+[ "$mode" = test ] && packages+=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream
     dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0)
-[ "$mode" = test ] && packages+=("${test_packages[@]}")
-
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+install_missing "${packages[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
 case "$mode" in

@@ -11,23 +11,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(
-    g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins qt6-translations-l10n
-    libgl-dev libpulse0 fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
-    xvfb x11-utils libx11-dev libxext-dev libjpeg-dev pulseaudio pulseaudio-utils linux-perf
-)
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+. scripts/debian-packages.sh
+# Beside the build's packages: an X server and tools to watch it, libjpeg for the decoder comparison, an audio
+# server for the sound measures, and perf for the profiles.
+install_missing "${build_packages[@]}" xvfb x11-utils libx11-dev libxext-dev libjpeg-dev pulseaudio \
+    pulseaudio-utils linux-perf
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=build/bench

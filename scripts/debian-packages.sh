@@ -1,0 +1,23 @@
+# Sourced by setup.sh and bench/run.sh: the Debian packages the build and the game need, and the one way
+# to install those that are missing.
+
+# The compiler, Qt, and the fonts that stand in for Arial, Comic Sans MS and MS Sans Serif.
+build_packages=(
+    g++ cmake ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins qt6-translations-l10n
+    libgl-dev libpulse0 fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
+)
+
+# Installs the given packages that are not installed yet; asks for nothing when all are there.
+install_missing() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
