@@ -7,26 +7,17 @@ exe=$1
 out=$2
 mkdir -p "$out"
 
-if [ "${3:-}" != --inside ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$exe" "$out" --inside
-fi
+. "$(dirname "$0")/xwindow.sh"
+in_xvfb "$0" "$@"
 
-fail() { echo "FAIL: $*"; exit 1; }
-unset QT_QPA_PLATFORM
 "$exe" >"$out/volarino.log" 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Volarino$' | head -n 1) || fail "no window called Volarino"
-geometry=$(xwininfo -id "$win")
-width=$(awk '/Width:/ {print $2}' <<<"$geometry")
-height=$(awk '/Height:/ {print $2}' <<<"$geometry")
-x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$geometry")
-y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$geometry")
+win=$(find_window '^Volarino$') || fail "no window called Volarino"
+read -r x y width height <<<"$(geometry "$win")"
 [ "$width" = 499 ] && [ "$height" = 389 ] || fail "window is ${width}x${height}, expected 499x389"
 echo "window $win at $x,$y size ${width}x${height}"
-
-pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR==2 {print $3}'; }
 
 sleep 1
 import -window root "$out/start.png"

@@ -7,19 +7,14 @@ set -euo pipefail
 exe=$1
 out=$2
 mkdir -p "$out"
-if [ "${3:-}" != --inside ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$exe" "$out" --inside
-fi
-fail() { echo "FAIL: $*"; exit 1; }
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/xwindow.sh"
+in_xvfb "$0" "$@"
 "$exe" >"$out/round.log" 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null || true' EXIT
 
-win=$(timeout 20 xdotool search --sync --onlyvisible --name '^Volarino$' | head -n 1) || fail "no game window"
-geometry=$(xwininfo -id "$win")
-wx=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$geometry")
-wy=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$geometry")
+win=$(find_window '^Volarino$') || fail "no game window"
+read -r wx wy _ _ <<<"$(geometry "$win")"
 fx=$((wx + 24)) # the playing field's top-left corner on the screen
 fy=$((wy + 40))
 sleep 1

@@ -10,32 +10,12 @@ exe=$1
 out=$2
 mkdir -p "$out"
 
-if [ "${3:-}" != --inside ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$exe" "$out" --inside
-fi
-
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
-unset QT_QPA_PLATFORM
+. "$(dirname "$0")/xwindow.sh"
+in_xvfb "$0" "$@"
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null || true' EXIT
 
-pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR==2 {print $3}'; }
 shot() { import -window root "$out/$1.png"; }
-
-# Left, top, width and height of a window, as the X server has it.
-geometry() {
-    local info
-    info=$(xwininfo -id "$1")
-    echo "$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")" \
-        "$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")" \
-        "$(awk '/Width:/ {print $2}' <<<"$info")" \
-        "$(awk '/Height:/ {print $2}' <<<"$info")"
-}
-
-find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
 
 # Waits up to $1 seconds for the program to end.
 ends_within() {

@@ -1,0 +1,32 @@
+# Sourced by the real-window checks: the Xvfb they run under and the few questions they ask the X server.
+
+# Re-runs the calling script under an Xvfb of its own (1024x768), unless it already runs under it.
+# Usage, at the top of a script: in_xvfb "$0" "$@"
+in_xvfb() {
+    if [ -z "${VOLARINO_IN_XVFB:-}" ]; then
+        VOLARINO_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$@"
+    fi
+    # The game chooses X itself; a platform left from the headless tests must not override it.
+    unset QT_QPA_PLATFORM
+}
+
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+# The colour of one pixel of a screenshot, as #RRGGBB.
+pixel() { convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | awk 'NR==2 {print $3}'; }
+
+# Left, top, width and height of a window, as the X server has it.
+geometry() {
+    local info
+    info=$(xwininfo -id "$1")
+    echo "$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")" \
+        "$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")" \
+        "$(awk '/Width:/ {print $2}' <<<"$info")" \
+        "$(awk '/Height:/ {print $2}' <<<"$info")"
+}
+
+# The first visible window whose title matches $1, waiting up to 20 seconds for it.
+find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
