@@ -127,10 +127,12 @@ private:
 void showLikeTheProgram(frmGame& game, QtPlatformServices& platform, bool maximised)
 {
     QApplication::setQuitOnLastWindowClosed(true);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/sprites/icon.png")));
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
-    QTimer::singleShot(0, qApp, [&platform] { platform.prepareSound(); });
+    QTimer::singleShot(250, qApp, [&platform] {
+        Application::setIcon();
+        platform.prepareSound();
+    });
     wait(300);
     if (maximised) {
         game.imgResize_Click(); // the size button, as the player presses it
@@ -323,11 +325,11 @@ int picker(frmGame& game, QtPlatformServices& platform, int pages)
         work();
         return msSince(clock);
     };
-    // The page as the player gets it: the scroll bar's change handler (decode, preview), then the window's
-    // repaint with the new picture, handed to the X server at once instead of at the next pass of the event loop.
+    // The page as the player gets it: the scroll bar's change handler (decode, preview), then what the event
+    // loop does next, at once: repaint what the new preview marked for repainting and hand it to the X server.
     auto onePage = [&] {
         sfondo->HScroll1_Change();
-        sfondo->repaint();
+        QCoreApplication::sendPostedEvents(sfondo, QEvent::UpdateRequest);
     };
     auto onlyLoader = [&] { return game.picLoader().LoadResPicture(102, QStringLiteral("CUSTOM")); };
     auto plainDecode = [&] {
@@ -425,11 +427,13 @@ int startup(int argc, char* argv[])
     QElapsedTimer clock;
     clock.start();
     Application::choosePlatform();
+    Application::EarlyStart early;
     QApplication app(argc, argv);
     const double tApp = msSince(clock);
+    early.fontsRead();
+    const double tFonts = msSince(clock);
     Application::configure(app);
     QApplication::setQuitOnLastWindowClosed(true);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/sprites/icon.png")));
     const double tConfigure = msSince(clock);
     QtPlatformServices platform;
     const double tPlatform = msSince(clock);
@@ -440,20 +444,25 @@ int startup(int argc, char* argv[])
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
     const double tShow = msSince(clock);
+    // After the first paint, as the program does: the window icon, then the audio output.
+    double iconFrom = -1;
     double soundFrom = -1;
     double soundTo = -1;
-    QTimer::singleShot(0, &app, [&] {
+    QTimer::singleShot(250, &app, [&] {
+        iconFrom = msSince(clock);
+        Application::setIcon();
         soundFrom = msSince(clock);
         platform.prepareSound();
         soundTo = msSince(clock);
     });
     // Leaves without closing the window: closing it would run the game's closing slide.
     QTimer::singleShot(1000, &app, [&] {
-        std::printf("qapplication_ms=%.2f configure_ms=%.2f cues_ms=%.2f window_ms=%.2f show_ms=%.2f "
-                    "sound_ms=%.2f paint_ms=%.2f sound_from=%.2f paint_from=%.2f paint_to=%.2f widgets=%lld\n",
-                    tApp, tConfigure - tApp, tPlatform - tConfigure, tWindow - tPlatform, tShow - tWindow,
-                    soundTo - soundFrom, paint.to - paint.from, soundFrom, paint.from, paint.to,
-                    static_cast<long long>(game.findChildren<QWidget*>().size()));
+        std::printf("qapplication_ms=%.2f fontwait_ms=%.2f configure_ms=%.2f cues_ms=%.2f window_ms=%.2f "
+                    "show_ms=%.2f icon_ms=%.2f sound_ms=%.2f paint_ms=%.2f sound_from=%.2f paint_from=%.2f "
+                    "paint_to=%.2f widgets=%lld\n",
+                    tApp, tFonts - tApp, tConfigure - tFonts, tPlatform - tConfigure, tWindow - tPlatform,
+                    tShow - tWindow, soundFrom - iconFrom, soundTo - soundFrom, paint.to - paint.from, soundFrom,
+                    paint.from, paint.to, static_cast<long long>(game.findChildren<QWidget*>().size()));
         std::fflush(stdout);
         std::_Exit(0);
     });

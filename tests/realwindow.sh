@@ -24,6 +24,9 @@ import -window root "$out/start.png"
 # The score panel is black, the window around it grey.
 [ "$(pixel "$out/start.png" $((x + 200)) $((y + 340)))" = "#000000" ] || fail "score panel is not black"
 [ "$(pixel "$out/start.png" $((x + 10)) $((y + 200)))" = "#CFCFCF" ] || fail "window background is not grey"
+# The icon comes after the first paint, in all four sizes, for task bars and switchers at any scale.
+icons=$(xprop -id "$win" -len 1000000 -notype _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+[ "$icons" = "Icon (32 x 32) Icon (64 x 64) Icon (128 x 128) Icon (256 x 256) " ] || fail "window icons: $icons"
 
 # "Lancia" sits at the panel's left: a real click launches the disc.
 xdotool mousemove $((x + 59)) $((y + 316)) click 1

@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "common/pictures.h"
 #include "game/frmgame.h"
 #include "platform/qtplatformservices.h"
 #include "shell/imagecontrolaccessible.h"
@@ -13,7 +14,22 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <fontconfig/fontconfig.h>
+
 namespace Application {
+
+EarlyStart::EarlyStart() : m_fonts([] { FcInit(); }), m_pictures({QStringLiteral(":/pictures/field.jpg")}) {}
+
+EarlyStart::~EarlyStart()
+{
+    fontsRead();
+}
+
+void EarlyStart::fontsRead()
+{
+    if (m_fonts.joinable())
+        m_fonts.join();
+}
 
 void choosePlatform()
 {
@@ -53,29 +69,40 @@ void configure(QApplication& app)
     ImageControlAccessible::install();
 }
 
-int run(int argc, char* argv[])
+void setIcon()
 {
-    choosePlatform();
-    QApplication app(argc, argv);
-    configure(app);
-
-    // The program ends when its last window is gone: a help window left open outlives the game window.
-    QApplication::setQuitOnLastWindowClosed(true);
-    // Every size we draw, so a task bar or a switcher at any scale gets a crisp icon; the desktop file name
-    // lets the desktop match the window with its launcher.
+    // Every size we draw, so a task bar or a switcher at any scale gets a crisp icon.
     QIcon icon(QStringLiteral(":/sprites/icon.png"));
     for (const char* size : {"64", "128", "256"})
         icon.addFile(QStringLiteral(":/sprites/icon_%1.png").arg(QLatin1String(size)));
     QApplication::setWindowIcon(icon);
+}
+
+int run(int argc, char* argv[])
+{
+    choosePlatform();
+    EarlyStart early;
+    QApplication app(argc, argv);
+    early.fontsRead();
+    configure(app);
+
+    // The program ends when its last window is gone: a help window left open outlives the game window.
+    QApplication::setQuitOnLastWindowClosed(true);
+    // The desktop file name lets the desktop match the window with its launcher.
     QGuiApplication::setDesktopFileName(QStringLiteral("it.volarino.Volarino"));
 
     QtPlatformServices platform;
     frmGame game(platform);
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
-    // The audio output is looked for once the window has been painted (a zero timer would run before the first
-    // paint), so start-up does not wait for the audio server; a cue asked for earlier finds it by itself.
-    QTimer::singleShot(250, &app, [&platform] { platform.prepareSound(); });
+    // What the first picture on screen does not need waits until it is there (a zero timer would run before
+    // the first paint): the audio output, so start-up does not wait for the audio server (a cue asked for
+    // earlier finds it by itself), and the window icon, whose four sizes take about as long to decode and hand
+    // to the X server as the whole window takes to build.
+    QTimer::singleShot(250, &app, [&platform] {
+        setIcon();
+        platform.prepareSound();
+    });
     return app.exec();
 }
 

@@ -1,11 +1,88 @@
 #include "pictures.h"
 
+#include "common/jpegdecoder.h"
+
 #include <QBitmap>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
+#include <QResource>
+
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace Pictures {
+
+struct Prefetch::State
+{
+    std::mutex mutex;
+    std::condition_variable decoded;
+    QStringList waiting;          // not decoded yet
+    QHash<QString, QImage> ready; // decoded, not taken yet
+    std::thread thread;
+};
+
+namespace {
+
+// The prefetch load() takes from; only the main thread sets and clears it.
+std::shared_ptr<Prefetch::State> current;
+
+std::optional<QImage> takePrefetched(const QString& path)
+{
+    if (!current)
+        return std::nullopt;
+    Prefetch::State& state = *current;
+    std::unique_lock lock(state.mutex);
+    state.decoded.wait(lock, [&] { return !state.waiting.contains(path); });
+    const auto it = state.ready.find(path);
+    if (it == state.ready.end())
+        return std::nullopt;
+    QImage image = std::move(*it);
+    state.ready.erase(it);
+    return image;
+}
+
+} // namespace
+
+Prefetch::Prefetch(const QStringList& paths) : m_state(std::make_shared<State>())
+{
+    m_state->waiting = paths;
+    m_state->thread = std::thread([state = m_state.get()] {
+        for (;;) {
+            QString path;
+            {
+                const std::lock_guard lock(state->mutex);
+                if (state->waiting.isEmpty())
+                    return;
+                path = state->waiting.constFirst();
+            }
+            // Straight from the program's own bytes; the JPEG decoder needs nothing of Qt's plugins, which
+            // must not load before the application object exists.
+            const QResource resource(path);
+            QImage image;
+            if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
+                image = JpegDecoder::decode(QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
+                                                                    static_cast<qsizetype>(resource.size())),
+                                            4096, 64LL * 1024 * 1024);
+            const std::lock_guard lock(state->mutex);
+            state->waiting.removeFirst();
+            if (!image.isNull())
+                state->ready.insert(path, std::move(image));
+            state->decoded.notify_all();
+        }
+    });
+    current = m_state;
+}
+
+Prefetch::~Prefetch()
+{
+    if (current == m_state)
+        current.reset();
+    m_state->thread.join();
+}
 
 QPixmap load(const QString& path)
 {
@@ -18,6 +95,8 @@ QPixmap load(const QString& path)
             return picture;
         }
     }
+    if (auto image = takePrefetched(path))
+        return QPixmap::fromImage(std::move(*image));
     return QPixmap(path);
 }
 

@@ -5,6 +5,9 @@
 
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 namespace Pictures {
 
@@ -13,5 +16,22 @@ QPixmap load(const QString& path);
 
 // A frame picture with its magenta areas made transparent.
 QPixmap loadKeyed(const QString& path);
+
+// Decodes JPEG pictures ahead, on a thread of its own: started before the application object exists, the
+// decoding overlaps with connecting to the display. While it lives, load() takes those pictures from it,
+// waiting for one not ready yet; a picture it could not decode, load() decodes as usual.
+class Prefetch
+{
+public:
+    explicit Prefetch(const QStringList& paths);
+    ~Prefetch(); // waits for the thread; load() decodes everything itself again
+    Prefetch(const Prefetch&) = delete;
+    Prefetch& operator=(const Prefetch&) = delete;
+
+    struct State;
+
+private:
+    std::shared_ptr<State> m_state;
+};
 
 } // namespace Pictures

@@ -1,5 +1,7 @@
 #include "picturedecoder.h"
 
+#include "common/jpegdecoder.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -15,6 +17,11 @@ QImage decode(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return {};
+    if (JpegDecoder::looksLikeJpeg(bytes)) {
+        QImage image = JpegDecoder::decode(bytes, MaxSide, qint64(MaxDecodedMegabytes) * 1024 * 1024);
+        if (!image.isNull())
+            return image;
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
