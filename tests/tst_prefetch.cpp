@@ -1,7 +1,9 @@
-// Pictures decoded ahead at start-up must be the very pictures the window would have decoded itself, and a
-// picture the prefetch could not give must still load.
+// Our own pictures: decoded ahead at start-up they must be the very pictures the window would have decoded
+// itself, a picture the prefetch could not give must still load, and reading them must not load Qt's image
+// plugins (each one costs start-up time and memory).
 #include "common/pictures.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTest>
@@ -20,6 +22,24 @@ class TestPrefetch : public QObject
     Q_OBJECT
 
 private slots:
+    // First of the suite: the other tests decode with Qt's plain reader, which loads every plugin.
+    void ourPicturesLoadNoImagePlugin()
+    {
+        const auto pluginsMapped = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+        };
+        QVERIFY(!pluginsMapped());
+        QVERIFY(!Pictures::load(QStringLiteral(":/sprites/disc_large.png")).isNull());
+        QVERIFY(!Pictures::loadKeyed(QStringLiteral(":/frame/title_main.bmp")).isNull());
+        QVERIFY(!Pictures::fromFile(QStringLiteral(":/sprites/icon_256.png")).isNull());
+        {
+            const Pictures::Prefetch prefetch({QStringLiteral(":/pictures/field.jpg")});
+            QVERIFY(!Pictures::load(QStringLiteral(":/pictures/field.jpg")).isNull());
+        }
+        QVERIFY(!pluginsMapped());
+    }
+
     void loadGivesWhatQtWouldDecode_data()
     {
         QTest::addColumn<QString>("path");

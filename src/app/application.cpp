@@ -72,9 +72,9 @@ void configure(QApplication& app)
 void setIcon()
 {
     // Every size we draw, so a task bar or a switcher at any scale gets a crisp icon.
-    QIcon icon(QStringLiteral(":/sprites/icon.png"));
+    QIcon icon(Pictures::fromFile(QStringLiteral(":/sprites/icon.png")));
     for (const char* size : {"64", "128", "256"})
-        icon.addFile(QStringLiteral(":/sprites/icon_%1.png").arg(QLatin1String(size)));
+        icon.addPixmap(Pictures::fromFile(QStringLiteral(":/sprites/icon_%1.png").arg(QLatin1String(size))));
     QApplication::setWindowIcon(icon);
 }
 

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QImage>
+#include <QImageReader>
 #include <QResource>
 
 #include <condition_variable>
@@ -84,28 +85,51 @@ Prefetch::~Prefetch()
     m_state->thread.join();
 }
 
+namespace {
+
+// Our own pictures are what their names say. Reading them as that format only keeps Qt from asking each of its
+// image plugins in turn whether it can read the bytes, which loads every one of them.
+QImage readOwn(const QString& path)
+{
+    QImageReader reader(path);
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot > path.lastIndexOf(QLatin1Char('/'))) {
+        reader.setFormat(path.mid(dot + 1).toLatin1());
+        reader.setAutoDetectImageFormat(false);
+    }
+    return reader.read();
+}
+
+} // namespace
+
+QPixmap fromFile(const QString& path)
+{
+    return QPixmap::fromImage(readOwn(path));
+}
+
 QPixmap load(const QString& path)
 {
     if (qApp && qApp->devicePixelRatio() >= 1.5) {
         QString twin = path;
         twin.insert(twin.lastIndexOf(QLatin1Char('.')), QLatin1String("@2x"));
         if (QFile::exists(twin)) {
-            QPixmap picture(twin);
+            QPixmap picture = fromFile(twin);
             picture.setDevicePixelRatio(2.0);
             return picture;
         }
     }
     if (auto image = takePrefetched(path))
         return QPixmap::fromImage(std::move(*image));
-    return QPixmap(path);
+    return fromFile(path);
 }
 
 QPixmap loadKeyed(const QString& path)
 {
-    QImage image(path);
+    QImage image = readOwn(path);
     if (image.isNull())
         return {};
-    image = image.convertToFormat(QImage::Format_ARGB32);
+    // The layout a pixmap keeps, so that handing it over converts nothing; a keyed pixel is 0 in either.
+    image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QRgb magenta = qRgb(255, 0, 255);
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -114,7 +138,7 @@ QPixmap loadKeyed(const QString& path)
                 line[x] = 0;
         }
     }
-    return QPixmap::fromImage(image);
+    return QPixmap::fromImage(std::move(image));
 }
 
 } // namespace Pictures

@@ -11,6 +11,9 @@
 
 namespace Pictures {
 
+// The picture at `path`, one of our own, read as the format its name ends with (any format, without one).
+QPixmap fromFile(const QString& path);
+
 // ":/<path>", choosing the @2x twin when the screen asks for it.
 QPixmap load(const QString& path);
 
