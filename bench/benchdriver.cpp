@@ -7,9 +7,11 @@
 //   volarino_benchdriver picker PAGES                      one page of the background picker against plain decodes
 //   volarino_benchdriver startup                           where start-up spends its time, step by step
 #include "app/application.h"
+#include "common/jpegdecoder.h"
 #include "game/frmgame.h"
 #include "media/cloadrespicture.h"
 #include "media/frmsfondo.h"
+#include "media/picturedecoder.h"
 #include "media/wavecue.h"
 #include "platform/qtplatformservices.h"
 #include "probe.h"
@@ -36,10 +38,6 @@
 #include <map>
 #include <sys/resource.h>
 #include <vector>
-
-#ifdef VOLARINO_BENCH_LIBJPEG
-#include <jpeglib.h>
-#endif
 
 namespace {
 
@@ -280,31 +278,6 @@ int sound(frmGame& game, QtPlatformServices& platform, int calls, double bankMs)
     return 0;
 }
 
-#ifdef VOLARINO_BENCH_LIBJPEG
-// libjpeg-turbo decoding straight into Qt's 32-bit layout, the way Qt's own reader cannot (it decodes to 24-bit
-// rows and converts each one): what a decoder of the game's own could do with the same library.
-QImage decodeWithLibjpeg(const QByteArray& bytes)
-{
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRA : JCS_EXT_ARGB;
-    jpeg_start_decompress(&info);
-    QImage image(static_cast<int>(info.output_width), static_cast<int>(info.output_height), QImage::Format_RGB32);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = image.scanLine(static_cast<int>(info.output_scanline));
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
-    return image;
-}
-#endif
-
 int picker(frmGame& game, QtPlatformServices& platform, int pages)
 {
     showLikeTheProgram(game, platform, false);
@@ -358,9 +331,8 @@ int picker(frmGame& game, QtPlatformServices& platform, int pages)
         {"plain", [&] { plainDecode(); }, {}},
         {"file", [&] { throughFile(); }, {}},
     };
-#ifdef VOLARINO_BENCH_LIBJPEG
-    ways.push_back({"libjpeg", [&] { decodeWithLibjpeg(bytes); }, {}});
-#endif
+    // The game's JPEG decoder alone: no resource read, no preview.
+    ways.push_back({"libjpeg", [&] { JpegDecoder::decode(bytes, PictureDecoder::MaxSide, 256LL << 20); }, {}});
     // Once each before timing: the image plugins load on first use.
     for (Way& way : ways)
         way.run();
@@ -387,10 +359,8 @@ int picker(frmGame& game, QtPlatformServices& platform, int pages)
         stats(way.name, way.ms);
     stats("repaint", repaints);
     stats("picturerepaint", pictureRepaints);
-    bool sameAsPlain = true;
-#ifdef VOLARINO_BENCH_LIBJPEG
-    sameAsPlain = decodeWithLibjpeg(bytes) == plainDecode();
-#endif
+    const bool sameAsPlain = JpegDecoder::decode(bytes, PictureDecoder::MaxSide, 256LL << 20) ==
+                             plainDecode().convertToFormat(QImage::Format_RGB32);
     std::printf(
         "preview=%dx%d window=%dx%d pages=%d libjpeg_same_pixels=%s left_in_tmp=%lld\n", sfondo->preview().width(),
         sfondo->preview().height(), sfondo->width(), sfondo->height(), pages, sameAsPlain ? "yes" : "no",
