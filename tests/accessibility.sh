@@ -5,7 +5,7 @@ set -euo pipefail
 exe=$1
 here=$(cd "$(dirname "$0")" && pwd)
 if [ "${2:-}" != --inside ]; then
-    exec xvfb-run -a -s "-screen 0 1024x768x24" dbus-run-session -- bash "$0" "$exe" --inside
+    exec "$here/with-xvfb.sh" dbus-run-session -- bash "$0" "$exe" --inside
 fi
 launcher=""
 for candidate in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do

@@ -48,7 +48,7 @@ dpkg -i "$deb" >/dev/null || fail "dpkg could not install the package"
 trap 'dpkg -r volarino >/dev/null 2>&1 || true' EXIT
 [ -x /usr/bin/volarino ] || fail "installed executable missing"
 [ -e /usr/share/applications/$app.desktop ] || fail "the launcher is not in the application list"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+"$src/tests/with-xvfb.sh" bash -c '
     unset QT_QPA_PLATFORM
     /usr/bin/volarino >/dev/null 2>&1 &
     pid=$!

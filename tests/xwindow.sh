@@ -4,7 +4,7 @@
 # Usage, at the top of a script: in_xvfb "$0" "$@"
 in_xvfb() {
     if [ -z "${VOLARINO_IN_XVFB:-}" ]; then
-        VOLARINO_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$@"
+        VOLARINO_IN_XVFB=1 exec "$(dirname "${BASH_SOURCE[0]}")/with-xvfb.sh" bash "$@"
     fi
     # The game chooses X itself; a platform left from the headless tests must not override it.
     unset QT_QPA_PLATFORM

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs a command under an Xvfb of its own (1024x768), then stops it. The server picks a free display itself
+# (-displayfd), so checks started side by side never share or fight over one, as "xvfb-run -a" can.
+# Usage: with-xvfb.sh COMMAND [ARGS...]
+set -euo pipefail
+fd_file=$(mktemp /tmp/volarino-xvfb.XXXXXX)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+server=$!
+trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -f "$fd_file"' EXIT
+trap 'exit 143' TERM INT
+for _ in $(seq 200); do
+    [ -s "$fd_file" ] && break
+    kill -0 $server 2>/dev/null || { echo "FAIL: Xvfb did not start"; exit 1; }
+    sleep 0.05
+done
+[ -s "$fd_file" ] || { echo "FAIL: Xvfb gave no display"; exit 1; }
+export DISPLAY=:$(head -n 1 "$fd_file")
+status=0
+"$@" || status=$?
+exit $status
