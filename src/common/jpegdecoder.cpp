@@ -76,13 +76,14 @@ bool readRows(Decoder& d, std::vector<JSAMPROW>& rows)
     return true;
 }
 
-} // namespace
-
+// A JPEG stream starts with the start-of-image marker and another marker right after it.
 bool looksLikeJpeg(const QByteArray& bytes)
 {
     return bytes.size() > 3 && static_cast<uchar>(bytes[0]) == 0xFF && static_cast<uchar>(bytes[1]) == 0xD8 &&
            static_cast<uchar>(bytes[2]) == 0xFF;
 }
+
+} // namespace
 
 QImage decode(const QByteArray& bytes, int maxSide, qint64 maxBytes)
 {

@@ -8,9 +8,6 @@
 
 namespace JpegDecoder {
 
-// True when `bytes` start like a JPEG stream.
-bool looksLikeJpeg(const QByteArray& bytes);
-
 // The picture as Format_RGB32, or a null image when this decoder does not take it: not a JPEG, a stream
 // libjpeg gives up on, colour stored as CMYK, an orientation tag to honour, wider or taller than `maxSide`, or
 // more than `maxBytes` of pixels. A stream that merely ends early decodes as far

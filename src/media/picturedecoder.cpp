@@ -17,11 +17,9 @@ QImage decode(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return {};
-    if (JpegDecoder::looksLikeJpeg(bytes)) {
-        QImage image = JpegDecoder::decode(bytes, MaxSide, qint64(MaxDecodedMegabytes) * 1024 * 1024);
-        if (!image.isNull())
-            return image;
-    }
+    // JPEG straight into 32-bit pixels; whatever that decoder does not take, Qt's readers decide.
+    if (QImage image = JpegDecoder::decode(bytes, MaxSide, MaxDecodedBytes); !image.isNull())
+        return image;
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

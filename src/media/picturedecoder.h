@@ -13,6 +13,7 @@ namespace PictureDecoder {
 constexpr qint64 MaxFileBytes = 256LL * 1024 * 1024;
 // The most a decoded picture may take in memory, in megabytes.
 constexpr int MaxDecodedMegabytes = 256;
+constexpr qint64 MaxDecodedBytes = qint64(MaxDecodedMegabytes) * 1024 * 1024;
 // The longest side a picture may have, in pixels.
 constexpr int MaxSide = 32768;
 
