@@ -127,10 +127,7 @@ void showLikeTheProgram(frmGame& game, QtPlatformServices& platform, bool maximi
     QApplication::setQuitOnLastWindowClosed(true);
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
-    QTimer::singleShot(250, qApp, [&platform] {
-        Application::setIcon();
-        platform.prepareSound();
-    });
+    Application::afterFirstPaint(platform);
     wait(300);
     if (maximised) {
         game.imgResize_Click(); // the size button, as the player presses it
@@ -332,7 +329,8 @@ int picker(frmGame& game, QtPlatformServices& platform, int pages)
         {"file", [&] { throughFile(); }, {}},
     };
     // The game's JPEG decoder alone: no resource read, no preview.
-    ways.push_back({"libjpeg", [&] { JpegDecoder::decode(bytes, PictureDecoder::MaxSide, 256LL << 20); }, {}});
+    ways.push_back(
+        {"libjpeg", [&] { JpegDecoder::decode(bytes, PictureDecoder::MaxSide, PictureDecoder::MaxDecodedBytes); }, {}});
     // Once each before timing: the image plugins load on first use.
     for (Way& way : ways)
         way.run();
@@ -359,7 +357,7 @@ int picker(frmGame& game, QtPlatformServices& platform, int pages)
         stats(way.name, way.ms);
     stats("repaint", repaints);
     stats("picturerepaint", pictureRepaints);
-    const bool sameAsPlain = JpegDecoder::decode(bytes, PictureDecoder::MaxSide, 256LL << 20) ==
+    const bool sameAsPlain = JpegDecoder::decode(bytes, PictureDecoder::MaxSide, PictureDecoder::MaxDecodedBytes) ==
                              plainDecode().convertToFormat(QImage::Format_RGB32);
     std::printf(
         "preview=%dx%d window=%dx%d pages=%d libjpeg_same_pixels=%s left_in_tmp=%lld\n", sfondo->preview().width(),

@@ -78,6 +78,15 @@ void setIcon()
     QApplication::setWindowIcon(icon);
 }
 
+void afterFirstPaint(QtPlatformServices& platform)
+{
+    // A zero timer would run before the first paint; 250 ms is well after it.
+    QTimer::singleShot(250, qApp, [&platform] {
+        setIcon();
+        platform.prepareSound();
+    });
+}
+
 int run(int argc, char* argv[])
 {
     choosePlatform();
@@ -95,14 +104,7 @@ int run(int argc, char* argv[])
     frmGame game(platform);
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
-    // What the first picture on screen does not need waits until it is there (a zero timer would run before
-    // the first paint): the audio output, so start-up does not wait for the audio server (a cue asked for
-    // earlier finds it by itself), and the window icon, whose four sizes take about as long to decode and hand
-    // to the X server as the whole window takes to build.
-    QTimer::singleShot(250, &app, [&platform] {
-        setIcon();
-        platform.prepareSound();
-    });
+    afterFirstPaint(platform);
     return app.exec();
 }
 

@@ -7,6 +7,7 @@
 #include <thread>
 
 class QApplication;
+class QtPlatformServices;
 
 namespace Application {
 
@@ -40,6 +41,12 @@ void configure(QApplication& app);
 
 // The program's icon, on every window.
 void setIcon();
+
+// Once the game window is shown: what the first picture on screen does not need waits until it is there. The
+// window icon, whose four sizes take about as long to decode and hand to the X server as the whole window takes
+// to build, and the audio output, so that start-up does not wait for the audio server (a cue asked for earlier
+// finds it by itself).
+void afterFirstPaint(QtPlatformServices& platform);
 
 // The whole program.
 int run(int argc, char* argv[]);
