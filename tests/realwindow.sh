@@ -10,16 +10,9 @@ mkdir -p "$out"
 . "$(dirname "$0")/xwindow.sh"
 in_xvfb "$0" "$@"
 
-"$exe" >"$out/volarino.log" 2>&1 &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-
-win=$(find_window '^Volarino$') || fail "no window called Volarino"
-read -r x y width height <<<"$(geometry "$win")"
-[ "$width" = 499 ] && [ "$height" = 389 ] || fail "window is ${width}x${height}, expected 499x389"
-echo "window $win at $x,$y size ${width}x${height}"
-
-sleep 1
+: >"$out/volarino.log"
+start_game "$out/volarino.log"
+echo "window $win at $x,$y"
 import -window root "$out/start.png"
 # The score panel is black, the window around it grey.
 [ "$(pixel "$out/start.png" $((x + 200)) $((y + 340)))" = "#000000" ] || fail "score panel is not black"

@@ -9,15 +9,10 @@ out=$2
 mkdir -p "$out"
 . "$(dirname "$0")/xwindow.sh"
 in_xvfb "$0" "$@"
-"$exe" >"$out/round.log" 2>&1 &
-pid=$!
-trap 'kill $pid 2>/dev/null || true' EXIT
-
-win=$(find_window '^Volarino$') || fail "no game window"
-read -r wx wy _ _ <<<"$(geometry "$win")"
-fx=$((wx + 24)) # the playing field's top-left corner on the screen
-fy=$((wy + 40))
-sleep 1
+: >"$out/round.log"
+start_game "$out/round.log"
+fx=$((x + 24)) # the playing field's top-left corner on the screen
+fy=$((y + 40))
 
 # The game's generator: state 327680, times 1140671485 plus 12820163, modulo 2^24.
 state=327680
@@ -25,7 +20,7 @@ draw() { state=$(((state * 1140671485 + 12820163) % 16777216)); }
 steps=(0 -40 -80 -25 25 40 80 -75 75 100 -100)
 
 shoot_next() { # $1: how to launch ("click" or "space"); shoots the disc 0.5 s after the launch
-    if [ "$1" = click ]; then xdotool mousemove $((wx + 59)) $((wy + 316)) click 1; else xdotool key space; fi
+    if [ "$1" = click ]; then xdotool mousemove $((x + 59)) $((y + 316)) click 1; else xdotool key space; fi
     local launched
     launched=$(date +%s%N)
     draw
@@ -51,7 +46,7 @@ shoot_next space
 sleep 0.3
 # A shot on the empty sky (the field takes the focus), then a disc launched with "Lancia" and left to get away.
 xdotool mousemove $((fx + 10)) $((fy + 10)) click 1
-xdotool mousemove $((wx + 59)) $((wy + 316)) click 1
+xdotool mousemove $((x + 59)) $((y + 316)) click 1
 draw
 sleep 3.5
 import -window root "$out/round-missed.png"

@@ -12,8 +12,7 @@ mkdir -p "$out"
 
 . "$(dirname "$0")/xwindow.sh"
 in_xvfb "$0" "$@"
-pid=
-trap '[ -n "$pid" ] && kill $pid 2>/dev/null || true' EXIT
+: >"$out/volarino-shell.log"
 
 shot() { import -window root "$out/$1.png"; }
 
@@ -36,23 +35,14 @@ answer_yes() {
     xdotool windowfocus --sync "$box" key Return
 }
 
-start_game() {
-    "$exe" >>"$out/volarino-shell.log" 2>&1 &
-    pid=$!
-    win=$(find_window '^Volarino$') || fail "no window called Volarino"
-    read -r x y w h <<<"$(geometry "$win")"
-    [ "$w" = 499 ] && [ "$h" = 389 ] || fail "game window is ${w}x${h}, expected 499x389"
-    sleep 1
-}
-
 # ---- First run: frame, help, size toggle, close with the help window open.
-start_game
+start_game "$out/volarino-shell.log"
 echo "game window at $x,$y"
 [ "$x,$y" = "262,189" ] || fail "game window not centred: $x,$y"
 shot shell-start
 desk=$(pixel "$out/shell-start.png" 5 5)
 # The corners are cut away: the desktop shows through where the square window would be grey.
-for corner in "$x $y" "$((x + w - 1)) $y" "$x $((y + h - 1))" "$((x + w - 1)) $((y + h - 1))"; do
+for corner in "$x $y" "$((x + width - 1)) $y" "$x $((y + height - 1))" "$((x + width - 1)) $((y + height - 1))"; do
     # shellcheck disable=SC2086
     c=$(pixel "$out/shell-start.png" $corner)
     [ "$c" != "#CFCFCF" ] || fail "corner $corner is window grey"
@@ -114,7 +104,7 @@ ends_within 5 || fail "the program did not end once its last window closed"
 pid=
 
 # ---- Second run: closed while maximised, the program ends at once.
-start_game
+start_game "$out/volarino-shell.log"
 xdotool mousemove $((x + 471)) $((y + 14)) click 1
 sleep 1
 xdotool mousemove 1011 14 click 1

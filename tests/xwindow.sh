@@ -30,3 +30,15 @@ geometry() {
 
 # The first visible window whose title matches $1, waiting up to 20 seconds for it.
 find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+
+# Starts the game under test ($exe) with its output added to the file $1, waits for its window and checks its
+# size: sets $pid, $win and the window's $x, $y, $width and $height. The game is stopped when the script ends.
+start_game() {
+    "$exe" >>"$1" 2>&1 &
+    pid=$!
+    trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null || true' EXIT
+    win=$(find_window '^Volarino$') || fail "no window called Volarino"
+    read -r x y width height <<<"$(geometry "$win")"
+    [ "$width" = 499 ] && [ "$height" = 389 ] || fail "game window is ${width}x${height}, expected 499x389"
+    sleep 1
+}
