@@ -13,7 +13,7 @@ mode=${1:-play}
 # checks; desktop-file-utils and appstream to validate the launcher and metainfo; dbus, at-spi2-core and pyatspi
 # to read the windows through the desktop's accessibility bus (AT-SPI).
 packages=("${build_packages[@]}")
-[ "$mode" = test ] && packages+=(xvfb xauth xdotool x11-utils imagemagick desktop-file-utils appstream
+[ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
     dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0)
 install_missing "${packages[@]}"
 
