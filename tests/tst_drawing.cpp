@@ -1,0 +1,102 @@
+// The widgets that draw in their own way to keep a flight cheap still draw what the player should see: a button
+// drawn once per look shows its current look.
+#include "common/commandbutton.h"
+#include "gamefixture.h"
+
+#include <QPushButton>
+#include <functional>
+
+namespace {
+
+// Largest difference of one colour channel between two pictures of the same size; -1 if the sizes differ.
+int largestDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return -1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32);
+    const QImage y = b.convertToFormat(QImage::Format_RGB32);
+    int largest = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col) {
+            largest = std::max({largest, std::abs(qRed(p[col]) - qRed(q[col])),
+                                std::abs(qGreen(p[col]) - qGreen(q[col])), std::abs(qBlue(p[col]) - qBlue(q[col]))});
+        }
+    }
+    return largest;
+}
+
+using Change = std::function<void(QPushButton&)>;
+
+} // namespace
+
+class TestDrawing : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { configureTestApplication(); }
+
+    void buttonShowsItsCurrentLook_data();
+    void buttonShowsItsCurrentLook();
+};
+
+void TestDrawing::buttonShowsItsCurrentLook_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::newRow("disabled") << Change([](QPushButton& b) { b.setEnabled(false); });
+    QTest::newRow("disabled, then enabled") << Change([](QPushButton& b) {
+        b.setEnabled(false);
+        b.grab();
+        b.setEnabled(true);
+    });
+    QTest::newRow("held down") << Change([](QPushButton& b) { b.setDown(true); });
+    QTest::newRow("new caption") << Change([](QPushButton& b) { b.setText(QStringLiteral("Da capo")); });
+    QTest::newRow("wider") << Change([](QPushButton& b) { b.resize(b.width() + 30, b.height()); });
+    QTest::newRow("other colours") << Change([](QPushButton& b) {
+        QPalette palette = b.palette();
+        palette.setColor(QPalette::Button, QColor(200, 40, 40));
+        palette.setColor(QPalette::ButtonText, QColor(255, 255, 0));
+        b.setPalette(palette);
+    });
+    QTest::newRow("bold face") << Change([](QPushButton& b) {
+        QFont bold = b.font();
+        bold.setBold(true);
+        b.setFont(bold);
+    });
+    QTest::newRow("default button") << Change([](QPushButton& b) { b.setDefault(true); });
+}
+
+void TestDrawing::buttonShowsItsCurrentLook()
+{
+    QFETCH(Change, change);
+    // One button drawn as it was, then changed; another changed before it is ever drawn. The first must drop
+    // the picture it kept and look exactly like the second, and both exactly like Qt's own button.
+    QWidget window;
+    window.resize(200, 130);
+    CommandButton ours(QStringLiteral("Lancia"), &window);
+    CommandButton fresh(QStringLiteral("Lancia"), &window);
+    QPushButton plain(QStringLiteral("Lancia"), &window);
+    plain.setAutoDefault(false);
+    int top = 34; // below the pointer, which rests at (10, 10) and would light the top button up
+    for (QPushButton* button : {static_cast<QPushButton*>(&fresh), static_cast<QPushButton*>(&ours), &plain}) {
+        button->setGeometry(8, top, 56, 25);
+        button->setFocusPolicy(Qt::NoFocus); // the window would give the first one the focus, and its frame
+        top += 30;
+    }
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    const QImage before = ours.grab().toImage();
+    change(ours);
+    change(fresh);
+    change(plain);
+    const QImage after = ours.grab().toImage();
+    QCOMPARE(largestDifference(after, fresh.grab().toImage()), 0);
+    QCOMPARE(largestDifference(after, plain.grab().toImage()), 0);
+    if (QByteArray(QTest::currentDataTag()) != "disabled, then enabled")
+        QVERIFY(largestDifference(before, after) != 0);
+}
+
+QTEST_MAIN(TestDrawing)
+#include "tst_drawing.moc"
