@@ -1,5 +1,6 @@
 // The widgets that draw in their own way to keep a flight cheap still draw what the player should see: a button
-// drawn once per look shows its current look.
+// drawn once per look shows its current look, and the round clock's bar fills in step with the round at every
+// window size.
 #include "common/commandbutton.h"
 #include "gamefixture.h"
 
@@ -39,6 +40,8 @@ private slots:
 
     void buttonShowsItsCurrentLook_data();
     void buttonShowsItsCurrentLook();
+    void roundBarFillsInStepWithTheRound_data();
+    void roundBarFillsInStepWithTheRound();
 };
 
 void TestDrawing::buttonShowsItsCurrentLook_data()
@@ -96,6 +99,45 @@ void TestDrawing::buttonShowsItsCurrentLook()
     QCOMPARE(largestDifference(after, plain.grab().toImage()), 0);
     if (QByteArray(QTest::currentDataTag()) != "disabled, then enabled")
         QVERIFY(largestDifference(before, after) != 0);
+}
+
+void TestDrawing::roundBarFillsInStepWithTheRound_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("value");
+    for (int width : {449, 1871}) {
+        for (int value : {0, 900, 4500, 8990, 9000})
+            QTest::addRow("%d px, %d", width, value) << width << value;
+    }
+}
+
+void TestDrawing::roundBarFillsInStepWithTheRound()
+{
+    QFETCH(int, width);
+    QFETCH(int, value);
+    GameFixture f;
+    QProgressBar* bar = f.g().ProgressBar1;
+    bar->resize(width, bar->height());
+    bar->show();
+    bar->setValue(value);
+    const QImage drawn = bar->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QColor fill = bar->palette().color(QPalette::Highlight);
+    // The rightmost column of the fill colour along the bar's middle row.
+    const int row = drawn.height() / 2;
+    int filledTo = -1;
+    for (int col = 0; col < drawn.width(); ++col) {
+        if (QColor(drawn.pixel(col, row)) == fill)
+            filledTo = col;
+    }
+    // The rest of the groove is the bar's own light ground, not the black panel it lies on.
+    if (value <= bar->maximum() / 2)
+        QCOMPARE(QColor(drawn.pixel(drawn.width() - 8, row)), bar->palette().color(QPalette::Base));
+    const double expected = static_cast<double>(width) * value / bar->maximum();
+    if (value == 0)
+        QCOMPARE(filledTo, -1);
+    else
+        QVERIFY2(std::abs(filledTo + 1 - expected) <= 12,
+                 qPrintable(QStringLiteral("filled to %1, expected about %2").arg(filledTo + 1).arg(expected)));
 }
 
 QTEST_MAIN(TestDrawing)

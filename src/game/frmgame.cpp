@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleFactory>
 
 using modDichiarazioniComuni::PlaySoundCue;
 
@@ -158,6 +160,16 @@ void frmGame::buildScorePanel()
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setPalette(QPalette());
+    // The plain bar of the classic common controls: Fusion's glossy, striped one takes a millisecond a paint
+    // across a maximised window, and the bar repaints at once every few pixels the round advances.
+    if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) {
+        classic->setParent(ProgressBar1);
+        ProgressBar1->setStyle(classic);
+        // Its groove takes the window colour, which here would be the black of the panel.
+        QPalette colours = ProgressBar1->palette();
+        colours.setColor(QPalette::Window, colours.color(QPalette::Base));
+        ProgressBar1->setPalette(colours);
+    }
     ProgressBar1->hide();
 }
 
