@@ -1,7 +1,8 @@
 // The widgets that draw in their own way to keep a flight cheap still draw what the player should see: a button
-// drawn once per look shows its current look, and the round clock's bar fills in step with the round at every
-// window size.
+// drawn once per look shows its current look, a count drawn smaller grows back when it fits again, and the
+// round clock's bar fills in step with the round at every window size.
 #include "common/commandbutton.h"
+#include "game/counterlabel.h"
 #include "gamefixture.h"
 
 #include <QPushButton>
@@ -28,6 +29,20 @@ int largestDifference(const QImage& a, const QImage& b)
     return largest;
 }
 
+// The count's size as the label's rule has it, searched from the full size down every time.
+int largestFit(const QLabel& label)
+{
+    QFont sized = label.font();
+    int size = sized.pixelSize();
+    while (size > 6) {
+        sized.setPixelSize(size);
+        if (QFontMetrics(sized).horizontalAdvance(label.text()) <= label.width())
+            break;
+        --size;
+    }
+    return size;
+}
+
 using Change = std::function<void(QPushButton&)>;
 
 } // namespace
@@ -40,6 +55,7 @@ private slots:
 
     void buttonShowsItsCurrentLook_data();
     void buttonShowsItsCurrentLook();
+    void countSizeFollowsEveryCount();
     void roundBarFillsInStepWithTheRound_data();
     void roundBarFillsInStepWithTheRound();
 };
@@ -99,6 +115,28 @@ void TestDrawing::buttonShowsItsCurrentLook()
     QCOMPARE(largestDifference(after, plain.grab().toImage()), 0);
     if (QByteArray(QTest::currentDataTag()) != "disabled, then enabled")
         QVERIFY(largestDifference(before, after) != 0);
+}
+
+void TestDrawing::countSizeFollowsEveryCount()
+{
+    GameFixture f;
+    auto* count = static_cast<CounterLabel*>(f.g().lblmancati);
+    const int full = count->font().pixelSize();
+    QVERIFY(full > 6);
+    // Up past its place, back to one digit (as after "Da capo"), and past what even the smallest size holds.
+    const char* counts[] = {"0", "7", "12345", "123", "1", "99999", "123456789012345", "4", "12345"};
+    for (const char* text : counts) {
+        count->setText(QString::fromLatin1(text));
+        QCOMPARE(count->shownPixelSize(), largestFit(*count));
+    }
+    count->setText(QStringLiteral("1"));
+    QCOMPARE(count->shownPixelSize(), full);
+    // A wider place lets a count that was drawn small grow again.
+    count->setText(QStringLiteral("12345"));
+    const int narrow = count->shownPixelSize();
+    QVERIFY(narrow < full);
+    count->resize(count->width() * 3, count->height());
+    QCOMPARE(count->shownPixelSize(), full);
 }
 
 void TestDrawing::roundBarFillsInStepWithTheRound_data()

@@ -2,13 +2,40 @@
 
 #include <QPainter>
 
+namespace {
+constexpr int SmallestSize = 6;
+}
+
+bool CounterLabel::fits(int pixelSize) const
+{
+    QFont sized = font();
+    sized.setPixelSize(pixelSize);
+    return QFontMetrics(sized).horizontalAdvance(text()) <= width();
+}
+
+int CounterLabel::shownPixelSize()
+{
+    const int full = font().pixelSize();
+    if (full <= SmallestSize)
+        return full; // sized in points, or already as small as it goes
+    int size = m_lastSize > 0 ? qBound(SmallestSize, m_lastSize, full) : full;
+    if (fits(size)) {
+        while (size < full && fits(size + 1))
+            ++size;
+    } else {
+        while (size > SmallestSize && !fits(size))
+            --size;
+    }
+    m_lastSize = size;
+    return size;
+}
+
 void CounterLabel::paintEvent(QPaintEvent*)
 {
     QFont shown = font();
-    int size = shown.pixelSize();
-    while (size > 6 && QFontMetrics(shown).horizontalAdvance(text()) > width()) {
-        shown.setPixelSize(--size);
-    }
+    const int size = shownPixelSize();
+    if (size > 0)
+        shown.setPixelSize(size);
     QPainter painter(this);
     painter.setFont(shown);
     painter.setPen(palette().color(QPalette::WindowText));

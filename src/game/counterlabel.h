@@ -9,6 +9,17 @@ class CounterLabel : public QLabel
 public:
     using QLabel::QLabel;
 
+    // The pixel size the count is drawn in: the label's own, or the largest smaller one (down to 6) in which
+    // the count fits its width.
+    int shownPixelSize();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool fits(int pixelSize) const;
+
+    // The size found for the last count. The next count is almost always as wide, so the search starts there
+    // instead of at the full size: the misses count is laid out anew at every miss.
+    int m_lastSize = 0;
 };
