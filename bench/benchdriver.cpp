@@ -37,6 +37,7 @@
 #include <functional>
 #include <map>
 #include <sys/resource.h>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -95,8 +96,19 @@ public:
         double ms = 0;
     };
     bool metering = false;
-    std::map<QString, Cost> paints;
     Cost passes;
+
+    // The paints so far, added up by widget name.
+    std::map<QString, Cost> paints() const
+    {
+        std::map<QString, Cost> byName;
+        for (const auto& [widget, painted] : m_paints) {
+            Cost& sum = byName[painted.name];
+            sum.count += painted.cost.count;
+            sum.ms += painted.cost.ms;
+        }
+        return byName;
+    }
 
     bool notify(QObject* receiver, QEvent* event) override
     {
@@ -106,13 +118,29 @@ public:
         QElapsedTimer clock;
         clock.start();
         const bool result = QApplication::notify(receiver, event);
-        Cost& cost = type == QEvent::Paint ? paints[name(receiver)] : passes;
+        // Kept by widget, its name looked up once: a lookup by name at every paint would be metered too.
+        Cost& cost = type == QEvent::Paint ? painted(receiver) : passes;
         ++cost.count;
         cost.ms += msSince(clock);
         return result;
     }
 
 private:
+    struct Painted
+    {
+        QString name;
+        Cost cost;
+    };
+    std::unordered_map<const QObject*, Painted> m_paints;
+
+    Cost& painted(const QObject* widget)
+    {
+        auto it = m_paints.find(widget);
+        if (it == m_paints.end())
+            it = m_paints.emplace(widget, Painted{name(widget), {}}).first;
+        return it->second.cost;
+    }
+
     static QString name(const QObject* object)
     {
         const QString kind = QString::fromLatin1(object->metaObject()->className());
@@ -199,7 +227,8 @@ int flight(MeteredApplication& app, frmGame& game, QtPlatformServices& platform,
                 quantile(intervals, 0.99), quantile(intervals, 0), quantile(intervals, 1), intervals.size(),
                 app.passes.count / wall, app.passes.ms / wall);
     // The widgets that took the most painting time: name, paints per second, milliseconds per second.
-    std::vector<std::pair<QString, MeteredApplication::Cost>> painted(app.paints.begin(), app.paints.end());
+    const auto paints = app.paints();
+    std::vector<std::pair<QString, MeteredApplication::Cost>> painted(paints.begin(), paints.end());
     std::sort(painted.begin(), painted.end(), [](const auto& a, const auto& b) { return a.second.ms > b.second.ms; });
     std::printf(" paints=");
     for (std::size_t i = 0; i < painted.size() && i < 6; ++i)
