@@ -1,5 +1,6 @@
 #include "counterlabel.h"
 
+#include <QEvent>
 #include <QPainter>
 
 namespace {
@@ -28,6 +29,16 @@ int CounterLabel::shownPixelSize()
     }
     m_lastSize = size;
     return size;
+}
+
+void CounterLabel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange && !(font().styleStrategy() & QFont::PreferNoShaping)) {
+        QFont plain = font();
+        plain.setStyleStrategy(QFont::StyleStrategy(plain.styleStrategy() | QFont::PreferNoShaping));
+        setFont(plain);
+    }
+    QLabel::changeEvent(event);
 }
 
 void CounterLabel::paintEvent(QPaintEvent*)
