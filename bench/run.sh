@@ -389,8 +389,8 @@ normal window. What was done: the game's buttons are drawn once for each look th
 (\`src/common/commandbutton.cpp\`), where Qt's Fusion style laid out and shaded "Lancia" anew at every launch
 and every miss; the round clock's bar is the plain bar of the classic common controls (Qt's "Windows" style),
 where Fusion's striped, glossy one took about a millisecond a repaint across a maximised window; the misses
-count looks for the size that fits starting from the last one found, and is laid out without HarfBuzz's full
-shaping (Qt's PreferNoShaping; its digits keep even widths): shaping each new number took about 0.1 ms a paint
+count is laid out without HarfBuzz's full shaping (Qt's PreferNoShaping; its digits keep even widths):
+shaping each new number, once for each size tried and once to draw it, took about 0.1 ms a paint
 in the game against a few microseconds in a tight loop (the caches are cold by then), a tenth of the
 maximised measure. Where discs do fly (row 3c, 1280x1024)
 the maximised window costs ${small_ratio}x the normal one: the field repaints only what moved. The limit is a

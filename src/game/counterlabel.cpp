@@ -14,20 +14,11 @@ bool CounterLabel::fits(int pixelSize) const
     return QFontMetrics(sized).horizontalAdvance(text()) <= width();
 }
 
-int CounterLabel::shownPixelSize()
+int CounterLabel::shownPixelSize() const
 {
-    const int full = font().pixelSize();
-    if (full <= SmallestSize)
-        return full; // sized in points, or already as small as it goes
-    int size = m_lastSize > 0 ? qBound(SmallestSize, m_lastSize, full) : full;
-    if (fits(size)) {
-        while (size < full && fits(size + 1))
-            ++size;
-    } else {
-        while (size > SmallestSize && !fits(size))
-            --size;
-    }
-    m_lastSize = size;
+    int size = font().pixelSize();
+    while (size > SmallestSize && !fits(size))
+        --size;
     return size;
 }
 

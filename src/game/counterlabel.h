@@ -11,7 +11,7 @@ public:
 
     // The pixel size the count is drawn in: the label's own, or the largest smaller one (down to 6) in which
     // the count fits its width.
-    int shownPixelSize();
+    int shownPixelSize() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -22,8 +22,4 @@ protected:
 
 private:
     bool fits(int pixelSize) const;
-
-    // The size found for the last count. The next count is almost always as wide, so the search starts there
-    // instead of at the full size: the misses count is laid out anew at every miss.
-    int m_lastSize = 0;
 };
