@@ -101,9 +101,14 @@ void frmSfondo::Command3_Click()
 void frmSfondo::setPreview(const QPixmap& picture)
 {
     // Only what the old or the new picture covers needs painting again.
-    const QRect before(QPoint(0, 0), m_preview.deviceIndependentSize().toSize());
+    const QRect before = previewArea();
     m_preview = picture;
-    update(QRegion(before) | QRect(QPoint(0, 0), m_preview.deviceIndependentSize().toSize()));
+    update(QRegion(before) | previewArea());
+}
+
+QRect frmSfondo::previewArea() const
+{
+    return QRect(QPoint(0, 0), m_preview.deviceIndependentSize().toSize());
 }
 
 void frmSfondo::unload()
@@ -116,8 +121,7 @@ void frmSfondo::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     // The picture first; the window's own colour only where the picture does not reach.
-    const QRect picture(QPoint(0, 0), m_preview.deviceIndependentSize().toSize());
-    for (const QRect& area : event->region() - QRegion(picture))
+    for (const QRect& area : event->region() - QRegion(previewArea()))
         painter.fillRect(area, palette().color(QPalette::Window));
     painter.drawPixmap(QPointF(0, 0), m_preview);
 }

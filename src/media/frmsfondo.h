@@ -44,6 +44,8 @@ protected:
 private:
     void unload();
     void setPreview(const QPixmap& picture);
+    // Where the picture lies in the window, from its top-left corner.
+    QRect previewArea() const;
 
     frmGame& m_game;
     PlatformServices& m_platform;
