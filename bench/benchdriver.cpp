@@ -7,6 +7,7 @@
 //   volarino_benchdriver picker PAGES                      one page of the background picker against plain decodes
 //   volarino_benchdriver startup                           where start-up spends its time, step by step
 #include "app/application.h"
+#include "audio/qtaudioformat.h"
 #include "common/jpegdecoder.h"
 #include "game/frmgame.h"
 #include "media/cloadrespicture.h"
@@ -280,7 +281,7 @@ int sound(frmGame& game, QtPlatformServices& platform, int calls, double bankMs)
     std::vector<double> streams;
     if (!device.isNull() && cue) {
         wait(500); // the last cue above has finished on the sound thread
-        QAudioSink sink(device, cue->format);
+        QAudioSink sink(device, toQAudioFormat(cue->format));
         QBuffer buffer;
         for (int i = 0; i < calls; ++i) {
             QElapsedTimer clock;
@@ -441,25 +442,36 @@ int startup(int argc, char* argv[])
     modForm::CenterOnScreen(&game, QGuiApplication::primaryScreen());
     game.show();
     const double tShow = msSince(clock);
-    // After the first paint, as the program does: the window icon, then the audio output.
+    // After the first paint, as the program does: the window icon, then the audio output, which the sound thread
+    // opens (loading the sound module first) while this thread watches for it.
     double iconFrom = -1;
     double soundFrom = -1;
     double soundTo = -1;
+    double outputOpen = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &app, [&] {
+        if (platform.cues().outputState() == SoundCueBank::OutputState::NotOpened)
+            return;
+        outputOpen = msSince(clock);
+        watch.stop();
+    });
     QTimer::singleShot(250, &app, [&] {
         iconFrom = msSince(clock);
         Application::setIcon();
         soundFrom = msSince(clock);
         platform.prepareSound();
         soundTo = msSince(clock);
+        watch.start(0);
     });
     // Leaves without closing the window: closing it would run the game's closing slide.
     QTimer::singleShot(1000, &app, [&] {
         std::printf("qapplication_ms=%.2f fontwait_ms=%.2f configure_ms=%.2f cues_ms=%.2f window_ms=%.2f "
-                    "show_ms=%.2f icon_ms=%.2f sound_ms=%.2f paint_ms=%.2f sound_from=%.2f paint_from=%.2f "
-                    "paint_to=%.2f widgets=%lld\n",
+                    "show_ms=%.2f icon_ms=%.2f sound_ms=%.2f output_ms=%.2f paint_ms=%.2f sound_from=%.2f "
+                    "paint_from=%.2f paint_to=%.2f widgets=%lld\n",
                     tApp, tFonts - tApp, tConfigure - tFonts, tPlatform - tConfigure, tWindow - tPlatform,
-                    tShow - tWindow, soundFrom - iconFrom, soundTo - soundFrom, paint.to - paint.from, soundFrom,
-                    paint.from, paint.to, static_cast<long long>(game.findChildren<QWidget*>().size()));
+                    tShow - tWindow, soundFrom - iconFrom, soundTo - soundFrom,
+                    outputOpen < 0 ? -1.0 : outputOpen - soundFrom, paint.to - paint.from, soundFrom, paint.from,
+                    paint.to, static_cast<long long>(game.findChildren<QWidget*>().size()));
         std::fflush(stdout);
         std::_Exit(0);
     });

@@ -172,6 +172,9 @@ game_relocs=$(relocations "$game")
 bare_relocs=$(relocations "$bare")
 game_libs=$(ldd "$game" | wc -l)
 bare_libs=$(ldd "$bare" | wc -l)
+# The sound module's libraries that the game itself does not already bring: loaded later, on the sound thread.
+module=$(find "$build/lib" -name volarino-audio.so | head -n 1)
+module_libs=$(comm -13 <(ldd "$game" | awk '{ print $1 }' | sort) <(ldd "$module" | awk '{ print $1 }' | sort) | wc -l)
 
 rss_by_mapping() { # PID -> "kB name" per mapping, summed
     awk '/^[0-9a-f]+-[0-9a-f]+ / { name = $6 ? $6 : "[anonymous]" } /^Rss:/ { r[name] += $2 }
@@ -363,21 +366,23 @@ QApplication connects to the display (about 15 ms with this machine's fonts, the
 hidden behind the X connection: the main thread then waits $(step fontwait_ms) ms for it), and the playing
 field's picture is decoded beside it by the game's own JPEG decoder, which needs nothing of Qt's plugins;
 the game's own pictures are read as the format their names say, so Qt loads none of its image plugins; the
-window icon ($(step icon_ms) ms for its four sizes) and the audio output ($(step sound_ms) ms) come 250 ms after
-start, once the first paint is on screen. What remains is the window itself: building it, showing it and its
-first repaint take $build_share times the whole 25 % allowance ($allowance ms); a bare window with one line of
+window icon ($(step icon_ms) ms for its four sizes) comes 250 ms after start, once the first paint is on screen,
+and so does the audio output, which the sound thread opens after loading the game's sound module
+(\`src/audio/\`): QtMultimedia and the $module_libs libraries it brings (PulseAudio, codecs, QtNetwork,
+Kerberos) are no longer mapped and bound by the dynamic loader before \`main\`. What remains is the window
+itself: building it, showing it and its first repaint take $build_share times the whole 25 % allowance ($allowance ms); a bare window with one line of
 text alone is $(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
-Cuts left, not made: loading the sound output as a plugin of our own (QtMultimedia and the libraries it brings
-are mapped and relocated before \`main\`, about 1.5 ms), and building the options panel on first use (its
-sliders are read by every flight tick from the start). Neither would bring a window of $(step widgets) widgets,
-four faces of two fonts and an 800-pixel picture to the cost of an empty one.
+Cut left, not made: building the options panel on first use (its sliders are read by every flight tick from
+the start). It would not bring a window of $(step widgets) widgets, four faces of two fonts and an 800-pixel
+picture to the cost of an empty one.
 
 **2. Memory (${rss_ratio}x; goal 1.3x: $(verdict "$rss_ratio <= 1.3")).** The allowance is $(calc "$b_rss * 0.3 / 1024" 1) MB above
 the bare window. One line of text takes $label_share MB of it (fontconfig, FreeType, HarfBuzz and the fonts
-themselves); the sound output stack about $sound_share MB (table above), mapped as soon as the program starts
-because QtMultimedia is linked to it; the rest is the game's widgets, pictures and code. Loading the sound
-output as a plugin, only when the first cue is asked for, is the one large cut left; the goal would still be
-missed by what remains, the game itself.
+themselves); the sound output stack about $sound_share MB (table above), which the sound thread loads 250 ms
+after the start, once the window is on screen; the rest is the game's widgets, pictures and code. Loading the
+sound module only when the first cue is asked for would take the sound stack out of this one-second figure,
+but not out of any game that makes a sound, and it would make the player's first shot wait for it: not done.
+Even without it, the goal would be missed by what remains, the game itself.
 
 **3b. Flight, maximised on 1920x1080 (${max_ratio}x; goal 1.5x: $(verdict "$max_ratio <= 1.5")).** On this
 screen no disc flies: while maximised the game's right limit stays at 11175 twips (745 px from the field's left
@@ -491,9 +496,11 @@ plugin; fontconfig and the field's picture are read meanwhile on other threads),
 $(step fontwait_ms), settings and translations $(step configure_ms), sound cues parsed $(step cues_ms),
 game window built $(step window_ms), shown $(step show_ms); then, from the event loop, the first repaint pass of
 the window, $(step paint_ms) ms with its hand-over to the X server (ending at $(step paint_to) ms). After it, 250 ms
-from the start: the window icon in $(step icon_ms) ms and the audio output in $(step sound_ms) ms. Dynamic loader:
+from the start: the window icon in $(step icon_ms) ms, then the sound thread asked for the audio output
+($(step sound_ms) ms on the main thread), which it had open $(step output_ms) ms later (in the driver, which links
+QtMultimedia for its own measures, so without the mapping of the module's libraries). Dynamic loader:
 $game_libs shared libraries and $game_relocs relocations for the game, $bare_libs and $bare_relocs for the bare
-window.
+window; the sound module brings $module_libs more libraries, loaded on the sound thread.
 
 **Memory**, the game's resident set minus the bare window's, by mapping (kB):
 

@@ -22,6 +22,12 @@ for f in usr/bin/volarino usr/share/applications/$app.desktop usr/share/metainfo
     usr/share/icons/hicolor/scalable/apps/$app.svg; do
     [ -e "$work/root/$f" ] || fail "cmake --install did not install $f"
 done
+# The sound module, where the game looks for it from its own folder, holds the only link to QtMultimedia: the
+# game itself must not bring the audio libraries in before its first window.
+module=$(cd "$work/root" && find usr/lib -path '*/volarino/volarino-audio.so')
+[ -n "$module" ] || fail "cmake --install did not install the sound module"
+readelf -d "$work/root/$module" | grep -q 'NEEDED.*libQt6Multimedia' || fail "the sound module does not link QtMultimedia"
+! readelf -d "$work/root/usr/bin/volarino" | grep -q 'NEEDED.*libQt6Multimedia' || fail "the game links QtMultimedia"
 desktop-file-validate "$work/root/usr/share/applications/$app.desktop" || fail "launcher does not validate"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/$app.metainfo.xml" || fail "metainfo does not validate"
 grep -q '^Categories=Game;ArcadeGame;$' "$work/root/usr/share/applications/$app.desktop" || fail "categories"
@@ -35,6 +41,7 @@ for d in libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins qt6-translations-l10n 
 done
 listing=$(dpkg-deb -c "$deb")
 grep -q './usr/bin/volarino$' <<<"$listing" || fail "no executable in the package"
+grep -q "./$module\$" <<<"$listing" || fail "no sound module in the package"
 echo "package: $deb"
 
 if [ "$(id -u)" -ne 0 ]; then
@@ -53,6 +60,13 @@ trap 'dpkg -r volarino >/dev/null 2>&1 || true' EXIT
     /usr/bin/volarino >/dev/null 2>&1 &
     pid=$!
     win=$(timeout 20 xdotool search --sync --onlyvisible --name "^Volarino$" | head -n 1)
+    # Once the window is up, the sound thread loads the installed sound module.
+    loaded=
+    for _ in $(seq 100); do
+        grep -q "/volarino/volarino-audio.so$" /proc/$pid/maps && loaded=yes && break
+        sleep 0.1
+    done
     kill $pid
-    [ -n "$win" ]' || fail "the installed game showed no window"
-echo "installed, started and found the window of the installed game"
+    [ -n "$win" ] || { echo "no window"; exit 1; }
+    [ -n "$loaded" ] || { echo "the sound module was not loaded"; exit 1; }' || fail "the installed game did not start whole"
+echo "installed, started, found the window of the installed game and its sound module loaded"

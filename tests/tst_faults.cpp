@@ -14,7 +14,9 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QLibraryInfo>
 #include <QMediaDevices>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QtEndian>
 
@@ -98,6 +100,8 @@ private slots:
     void initTestCase();
 
     void noSoundServerLeavesTheCuesSilentButStarted();
+    void aMissingOrForeignSoundModuleLeavesTheCuesSilent_data();
+    void aMissingOrForeignSoundModuleLeavesTheCuesSilent();
     void fullCycleWithTheRealPlatformAndNoSound();
     void cuesOfBadDataAreSilent_data();
     void cuesOfBadDataAreSilent();
@@ -129,6 +133,10 @@ void TestFaults::noSoundServerLeavesTheCuesSilentButStarted()
     clock.start();
     platform.prepareSound();
     QVERIFY2(clock.elapsed() < 5000, "opening no audio output must not hang");
+    // The sound thread finds the module where the build put it and asks it for an output.
+    using State = SoundCueBank::OutputState;
+    QTRY_VERIFY_WITH_TIMEOUT(platform.cues().outputState() != State::NotOpened, 20000);
+    QVERIFY2(platform.cues().outputState() != State::NoModule, qPrintable(SoundCueBank::defaultModulePath()));
     for (qint16 id : {101, 102, 104, 105, 106, 107, 108}) {
         QVERIFY(platform.cues().isPlayable(id));
         QVERIFY(platform.startCue(id));
@@ -142,6 +150,45 @@ void TestFaults::noSoundServerLeavesTheCuesSilentButStarted()
     platform.yieldToEvents();
     QVERIFY(platform.messages.isEmpty());
     QCOMPARE(platform.exits, 0);
+}
+
+void TestFaults::aMissingOrForeignSoundModuleLeavesTheCuesSilent_data()
+{
+    QTest::addColumn<QString>("modulePath");
+    QTest::addColumn<bool>("present");  // the file is there, it is just not the module
+    QTest::addColumn<bool>("prepared"); // prepareOutput() first, or straight to the first cue
+    const QString missing = workDir + QStringLiteral("/missing/volarino-audio.so");
+    const QString libraries = QLibraryInfo::path(QLibraryInfo::LibrariesPath);
+    const QString plugins = QLibraryInfo::path(QLibraryInfo::PluginsPath);
+    QTest::newRow("no such file") << missing << false << true;
+    QTest::newRow("no such file, first cue") << missing << false << false;
+    QTest::newRow("a text file") << workDir + QStringLiteral("/notalibrary.so") << true << false;
+    QTest::newRow("a library that is no plugin") << libraries + QStringLiteral("/libQt6Core.so.6") << true << true;
+    QTest::newRow("a plugin of another kind") << plugins + QStringLiteral("/imageformats/libqjpeg.so") << true << false;
+}
+
+void TestFaults::aMissingOrForeignSoundModuleLeavesTheCuesSilent()
+{
+    QFETCH(QString, modulePath);
+    QFETCH(bool, present);
+    QFETCH(bool, prepared);
+    QFile text(workDir + QStringLiteral("/notalibrary.so"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("not a library\n");
+    text.close();
+    QCOMPARE(QFile::exists(modulePath), present);
+
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Volarino: no sound, the sound module")));
+    SoundCueBank bank(nullptr, modulePath);
+    bank.loadBuiltInCues();
+    if (prepared)
+        bank.prepareOutput();
+    QVERIFY(bank.play(101));
+    QTRY_COMPARE_WITH_TIMEOUT(bank.outputState(), SoundCueBank::OutputState::NoModule, 20000);
+    // The game goes on: the cues still count as started, each one handed over as before.
+    QVERIFY(bank.play(104));
+    QVERIFY(!bank.soundCueData().isEmpty());
+    QVERIFY(!bank.play(103));
 }
 
 void TestFaults::fullCycleWithTheRealPlatformAndNoSound()

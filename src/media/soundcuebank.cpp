@@ -1,50 +1,61 @@
 #include "soundcuebank.h"
 
-#include <QAudioSink>
-#include <QBuffer>
+#include "audiooutput.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
-#include <QMediaDevices>
-#include <memory>
+#include <QPluginLoader>
 
 namespace {
 // The cue numbers the game asks for; 103 has no sound of its own.
 constexpr qint16 BuiltInCues[] = {101, 102, 104, 105, 106, 107, 108};
 } // namespace
 
-// The audio output, on its own thread: opening a stream waits for the audio server to answer, and the game's
-// handlers must not wait with it. Requests run one after another, so a new cue still cuts off the one before.
+// The audio output, on its own thread: loading the sound module and opening a stream both take milliseconds
+// (the second waits for the audio server to answer), and the game's handlers must not wait with them. Requests
+// run one after another, so a new cue still cuts off the one before.
 class SoundOutput : public QObject
 {
 public:
-    void start(const QAudioDevice& device, const QAudioFormat& format, const QByteArray& pcm)
+    SoundOutput(QString modulePath, std::atomic<SoundCueBank::OutputState>& state)
+        : m_modulePath(std::move(modulePath)), m_state(state)
+    {}
+
+    void open()
     {
-        if (m_sink && m_format != format)
-            stop();
-        if (!m_sink) {
-            m_sink = std::make_unique<QAudioSink>(device, format);
-            m_format = format;
+        if (m_opened)
+            return;
+        m_opened = true;
+        // The module stays loaded once loaded: the output and its streams run its code until the program ends.
+        QPluginLoader loader(m_modulePath);
+        auto* module = qobject_cast<AudioOutputModule*>(loader.instance());
+        if (!module) {
+            qWarning("Volarino: no sound, the sound module did not load: %s", qPrintable(loader.errorString()));
+            m_state = SoundCueBank::OutputState::NoModule;
+            return;
         }
-        m_sink->stop();
-        m_buffer.close();
-        m_buffer.setData(pcm);
-        m_buffer.open(QIODevice::ReadOnly);
-        m_sink->start(&m_buffer);
+        m_output = module->openDefaultOutput();
+        m_state = m_output ? SoundCueBank::OutputState::Open : SoundCueBank::OutputState::NoDevice;
     }
 
-    void stop()
+    void play(const PcmFormat& format, const QByteArray& pcm)
     {
-        if (m_sink)
-            m_sink->stop();
-        m_sink.reset();
+        open();
+        if (m_output)
+            m_output->play(format, pcm);
     }
+
+    void close() { m_output.reset(); }
 
 private:
-    QBuffer m_buffer{this};
-    std::unique_ptr<QAudioSink> m_sink;
-    QAudioFormat m_format;
+    QString m_modulePath;
+    std::atomic<SoundCueBank::OutputState>& m_state;
+    bool m_opened = false;
+    std::unique_ptr<AudioOutput> m_output;
 };
 
-SoundCueBank::SoundCueBank(QObject* parent) : QObject(parent)
+SoundCueBank::SoundCueBank(QObject* parent, QString modulePath) : QObject(parent), m_modulePath(std::move(modulePath))
 {
     m_thread.setObjectName(QStringLiteral("sound"));
 }
@@ -56,7 +67,7 @@ SoundCueBank::~SoundCueBank()
     // The sink closes on its own thread, after the cues still queued there, then the thread ends.
     if (m_thread.isRunning()) {
         QMetaObject::invokeMethod(
-            m_output, [output = m_output] { output->stop(); }, Qt::BlockingQueuedConnection);
+            m_output, [output = m_output] { output->close(); }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
     }
@@ -83,23 +94,25 @@ bool SoundCueBank::isPlayable(qint16 id) const
     return it != m_cues.end() && it->second.has_value();
 }
 
-void SoundCueBank::prepareOutput()
+QString SoundCueBank::defaultModulePath()
 {
-    haveOutput();
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(VOLARINO_AUDIO_MODULE));
 }
 
-bool SoundCueBank::haveOutput()
+void SoundCueBank::prepareOutput()
 {
-    if (!m_outputChecked) {
-        m_outputChecked = true;
-        m_device = QMediaDevices::defaultAudioOutput();
-        if (!m_device.isNull()) {
-            m_output = new SoundOutput;
-            m_output->moveToThread(&m_thread);
-            m_thread.start();
-        }
-    }
-    return m_output != nullptr;
+    startThread();
+    QMetaObject::invokeMethod(
+        m_output, [output = m_output] { output->open(); }, Qt::QueuedConnection);
+}
+
+void SoundCueBank::startThread()
+{
+    if (m_output)
+        return;
+    m_output = new SoundOutput(m_modulePath, m_state);
+    m_output->moveToThread(&m_thread);
+    m_thread.start();
 }
 
 bool SoundCueBank::play(qint16 id)
@@ -110,13 +123,9 @@ bool SoundCueBank::play(qint16 id)
     if (!it->second)
         return true; // loaded but not a playable wave: silence
     m_soundCueData = it->second->pcm;
-    if (!haveOutput())
-        return true;
+    startThread();
     QMetaObject::invokeMethod(
-        m_output,
-        [output = m_output, device = m_device, format = it->second->format, pcm = m_soundCueData] {
-            output->start(device, format, pcm);
-        },
+        m_output, [output = m_output, format = it->second->format, pcm = m_soundCueData] { output->play(format, pcm); },
         Qt::QueuedConnection);
     return true;
 }

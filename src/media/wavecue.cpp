@@ -22,9 +22,7 @@ std::optional<WaveCue> parseWave(const QByteArray& bytes)
     if (size < 12 || bytes.left(4) != "RIFF" || bytes.mid(8, 4) != "WAVE")
         return std::nullopt;
 
-    bool haveFormat = false;
-    QAudioFormat format;
-    int bytesPerFrame = 0;
+    std::optional<PcmFormat> format;
     qsizetype pos = 12;
     while (pos + 8 <= size) {
         const QByteArray id = bytes.mid(pos, 4);
@@ -40,20 +38,16 @@ std::optional<WaveCue> parseWave(const QByteArray& bytes)
             const quint16 bits = le16(data + body + 14);
             if (tag != 1 || channels < 1 || channels > 2 || rate < 4000 || rate > 192000 || (bits != 8 && bits != 16))
                 return std::nullopt;
-            format.setSampleRate(static_cast<int>(rate));
-            format.setChannelCount(channels);
-            format.setSampleFormat(bits == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
-            bytesPerFrame = channels * bits / 8;
-            haveFormat = true;
+            format = PcmFormat(static_cast<int>(rate), channels, bits);
         } else if (id == "data") {
-            if (!haveFormat)
+            if (!format)
                 return std::nullopt;
             // A data chunk that claims more than the file holds is cut to what is there, whole frames only.
             qsizetype length = qMin<qsizetype>(static_cast<qsizetype>(chunkSize), available);
-            length -= length % bytesPerFrame;
+            length -= length % format->bytesPerFrame();
             if (length <= 0)
                 return std::nullopt;
-            return WaveCue{format, bytes.mid(body, length)};
+            return WaveCue{*format, bytes.mid(body, length)};
         }
         if (static_cast<qsizetype>(chunkSize) > available)
             return std::nullopt;
