@@ -123,6 +123,9 @@ bool SoundCueBank::play(qint16 id)
     if (!it->second)
         return true; // loaded but not a playable wave: silence
     m_soundCueData = it->second->pcm;
+    const OutputState state = m_state.load();
+    if (state == OutputState::NoModule || state == OutputState::NoDevice)
+        return true; // the sound thread found nothing to play through: nothing to hand over
     startThread();
     QMetaObject::invokeMethod(
         m_output, [output = m_output, format = it->second->format, pcm = m_soundCueData] { output->play(format, pcm); },
