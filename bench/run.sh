@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures Volarino on this machine against its yardsticks and writes docs/benchmark.md.
 #
-#   bash bench/run.sh            the full bench, about four minutes on two cores
+#   bash bench/run.sh            the full bench, about eight minutes on two cores
 #   bash bench/run.sh --quick    a short pass that only checks the bench works (writes build/bench/ instead)
 #
 # Installs the Debian packages it needs when they are missing, builds in Release (build/bench, benchmarks on),
@@ -28,7 +28,7 @@ watch=$build/bench/volarino_startwatch
 
 # How many times each measure runs; every figure is the median of these runs. "--quick" only checks that the
 # whole bench works: its figures mean little.
-start_runs=15
+start_runs=25
 flight_runs=5
 flight_seconds=10
 sound_runs=3

@@ -227,6 +227,16 @@ void TestRules::waveParser()
     QCOMPARE(cue.has_value(), pcmBytes >= 0);
     if (cue)
         QCOMPARE(int(cue->pcm.size()), pcmBytes);
+
+    // Bytes that outlast the cue give the same cue, its samples lent rather than copied.
+    const auto lent = parseLastingWave(bytes.constData(), bytes.size());
+    QCOMPARE(lent.has_value(), cue.has_value());
+    if (lent) {
+        QCOMPARE(lent->pcm, cue->pcm);
+        QVERIFY(lent->format == cue->format);
+        QVERIFY(lent->pcm.constData() >= bytes.constData());
+        QVERIFY(lent->pcm.constData() + lent->pcm.size() <= bytes.constData() + bytes.size());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRules)

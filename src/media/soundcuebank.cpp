@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPluginLoader>
+#include <QResource>
 
 namespace {
 // The cue numbers the game asks for; 103 has no sound of its own.
@@ -77,7 +78,15 @@ SoundCueBank::~SoundCueBank()
 void SoundCueBank::loadBuiltInCues()
 {
     for (qint16 id : BuiltInCues) {
-        QFile file(QStringLiteral(":/sounds/cue%1.wav").arg(id));
+        const QString path = QStringLiteral(":/sounds/cue%1.wav").arg(id);
+        // Stored uncompressed, a cue plays straight from the program's image: no copy of it on the heap, and its
+        // pages are read in only when it first plays.
+        const QResource resource(path);
+        if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression) {
+            m_cues[id] = parseLastingWave(reinterpret_cast<const char*>(resource.data()), resource.size());
+            continue;
+        }
+        QFile file(path);
         if (file.open(QIODevice::ReadOnly))
             addCue(id, file.readAll());
     }

@@ -13,19 +13,25 @@ quint16 le16(const char* p)
     return qFromLittleEndian<quint16>(p);
 }
 
-} // namespace
+// The samples' place in a wave's bytes, and their format.
+struct WaveLayout
+{
+    PcmFormat format;
+    qsizetype offset;
+    qsizetype length;
+};
 
-std::optional<WaveCue> parseWave(const QByteArray& bytes)
+std::optional<WaveLayout> readLayout(QByteArrayView bytes)
 {
     const qsizetype size = bytes.size();
-    const char* data = bytes.constData();
-    if (size < 12 || bytes.left(4) != "RIFF" || bytes.mid(8, 4) != "WAVE")
+    const char* data = bytes.data();
+    if (size < 12 || bytes.first(4) != "RIFF" || bytes.sliced(8, 4) != "WAVE")
         return std::nullopt;
 
     std::optional<PcmFormat> format;
     qsizetype pos = 12;
     while (pos + 8 <= size) {
-        const QByteArray id = bytes.mid(pos, 4);
+        const QByteArrayView id = bytes.sliced(pos, 4);
         const quint32 chunkSize = le32(data + pos + 4);
         const qsizetype body = pos + 8;
         const qsizetype available = size - body;
@@ -47,11 +53,29 @@ std::optional<WaveCue> parseWave(const QByteArray& bytes)
             length -= length % format->bytesPerFrame();
             if (length <= 0)
                 return std::nullopt;
-            return WaveCue{*format, bytes.mid(body, length)};
+            return WaveLayout{*format, body, length};
         }
         if (static_cast<qsizetype>(chunkSize) > available)
             return std::nullopt;
         pos = body + static_cast<qsizetype>(chunkSize) + (chunkSize & 1u);
     }
     return std::nullopt;
+}
+
+} // namespace
+
+std::optional<WaveCue> parseWave(const QByteArray& bytes)
+{
+    const auto layout = readLayout(bytes);
+    if (!layout)
+        return std::nullopt;
+    return WaveCue{layout->format, bytes.mid(layout->offset, layout->length)};
+}
+
+std::optional<WaveCue> parseLastingWave(const char* data, qsizetype size)
+{
+    const auto layout = readLayout(QByteArrayView(data, size));
+    if (!layout)
+        return std::nullopt;
+    return WaveCue{layout->format, QByteArray::fromRawData(data + layout->offset, layout->length)};
 }

@@ -41,3 +41,7 @@ struct WaveCue
 // Reads a RIFF/WAVE image holding uncompressed PCM (8 or 16 bit, mono or stereo).
 // Anything else, truncated or malformed, gives nothing.
 std::optional<WaveCue> parseWave(const QByteArray& bytes);
+
+// The same for bytes that last as long as the program, such as a resource compiled into it: the cue's samples
+// are those very bytes, not a copy.
+std::optional<WaveCue> parseLastingWave(const char* data, qsizetype size);
