@@ -16,7 +16,15 @@ done
 bus=$!
 unset QT_QPA_PLATFORM
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-"$exe" >/dev/null 2>&1 &
+# The game's own output is kept, and shown if the check fails: a game that died tells why.
+log=$(mktemp)
+"$exe" >"$log" 2>&1 &
 game=$!
-trap 'kill $game $bus 2>/dev/null || true' EXIT
-/usr/bin/python3 "$here/a11y_check.py"
+trap 'kill $game $bus 2>/dev/null || true; rm -f "$log"' EXIT
+/usr/bin/python3 "$here/a11y_check.py" || {
+    status=$?
+    kill -0 $game 2>/dev/null || { wait $game; echo "the game ended with status $?"; } || true
+    echo "--- the game's output"
+    cat "$log"
+    exit $status
+}
