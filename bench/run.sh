@@ -193,10 +193,10 @@ join -1 2 -2 2 -a 1 -e 0 -o 0,1.1,2.1 "$tmp/map-game" "$tmp/map-bare" |
     awk '{ print $2 - $3, $2, $3, $1 }' | sort -rn >"$tmp/map-diff"
 # The same difference, in groups.
 awk '{ d = $1; n = $4; g = "other shared libraries"
-    sound = "Multimedia|Network|pulse|sndfile|FLAC|vorbis|opus|mp3lame|mpg123|ogg|krb5|k5crypto|gssapi|com_err|" \
+    sound = "volarino-audio|Multimedia|Network|pulse|sndfile|FLAC|vorbis|opus|mp3lame|mpg123|ogg|krb5|k5crypto|gssapi|com_err|" \
         "keyutils|asyncns|proxy|resolv"
     fonts = "fontconfig|freetype|harfbuzz|expat|graphite|/fonts/|\\.ttf|\\.otf"
-    if (n ~ sound) g = "sound output (QtMultimedia, QtNetwork, PulseAudio, codecs, Kerberos)"
+    if (n ~ sound) g = "sound output (our sound module, QtMultimedia, QtNetwork, PulseAudio, codecs, Kerberos)"
     else if (n ~ fonts) g = "fonts (fontconfig, FreeType, HarfBuzz, font files and caches)"
     else if (n ~ /heap|anonymous|stack/) g = "heap and anonymous memory"
     else if (n ~ /libQt6/) g = "more of Qt Core, Gui and Widgets in use"
@@ -370,8 +370,8 @@ window icon ($(step icon_ms) ms for its four sizes) comes 250 ms after start, on
 and so does the audio output, which the sound thread opens after loading the game's sound module
 (\`src/audio/\`): QtMultimedia and the $module_libs libraries it brings (PulseAudio, codecs, QtNetwork,
 Kerberos) are no longer mapped and bound by the dynamic loader before \`main\`. What remains is the window
-itself: building it, showing it and its first repaint take $build_share times the whole 25 % allowance ($allowance ms); a bare window with one line of
-text alone is $(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
+itself: building it, showing it and its first repaint take $build_share times the whole 25 % allowance
+($allowance ms); a bare window with one line of text alone is $(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
 Cut left, not made: building the options panel on first use (its sliders are read by every flight tick from
 the start). It would not bring a window of $(step widgets) widgets, four faces of two fonts and an 800-pixel
 picture to the cost of an empty one.

@@ -191,7 +191,7 @@ void TestFaults::aMissingOrForeignSoundModuleLeavesTheCuesSilent()
         bank.prepareOutput();
     QVERIFY(bank.play(101));
     QTRY_COMPARE_WITH_TIMEOUT(bank.outputState(), SoundCueBank::OutputState::NoModule, 20000);
-    // The game goes on: the cues still count as started, each one handed over as before.
+    // The game goes on: the cues still count as started, in silence.
     QVERIFY(bank.play(104));
     QVERIFY(!bank.soundCueData().isEmpty());
     QVERIFY(!bank.play(103));

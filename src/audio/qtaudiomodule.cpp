@@ -32,14 +32,14 @@ public:
         m_sink->start(&m_buffer);
     }
 
-    void stop() override
+private:
+    void stop()
     {
         if (m_sink)
             m_sink->stop();
         m_sink.reset();
     }
 
-private:
     QAudioDevice m_device;
     QBuffer m_buffer;
     std::unique_ptr<QAudioSink> m_sink;

@@ -10,14 +10,13 @@
 #include <QtPlugin>
 #include <memory>
 
-// One stream to the desktop's audio output; used on the thread that opened it.
+// One stream to the desktop's audio output; used on the thread that opened it, and closed by deleting it.
 class AudioOutput
 {
 public:
     virtual ~AudioOutput() = default;
     // Plays `pcm` from its start, cutting off whatever this output was playing.
     virtual void play(const PcmFormat& format, const QByteArray& pcm) = 0;
-    virtual void stop() = 0;
 };
 
 class AudioOutputModule

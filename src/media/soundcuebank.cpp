@@ -25,9 +25,8 @@ public:
 
     void open()
     {
-        if (m_opened)
+        if (m_state != SoundCueBank::OutputState::NotOpened)
             return;
-        m_opened = true;
         // The module stays loaded once loaded: the output and its streams run its code until the program ends.
         QPluginLoader loader(m_modulePath);
         auto* module = qobject_cast<AudioOutputModule*>(loader.instance());
@@ -51,8 +50,7 @@ public:
 
 private:
     QString m_modulePath;
-    std::atomic<SoundCueBank::OutputState>& m_state;
-    bool m_opened = false;
+    std::atomic<SoundCueBank::OutputState>& m_state; // written on this thread only
     std::unique_ptr<AudioOutput> m_output;
 };
 
