@@ -1,10 +1,16 @@
 // The widgets that draw in their own way to keep a flight cheap still draw what the player should see: a button
 // drawn once per look shows its current look, a count drawn smaller grows back when it fits again, and the
-// round clock's bar fills in step with the round at every window size.
+// round clock's bar fills in step with the round at every window size; every text names the face it is drawn in.
 #include "common/commandbutton.h"
+#include "common/fontfaces.h"
 #include "game/counterlabel.h"
 #include "gamefixture.h"
+#include "help/frmhelp.h"
+#include "media/frmsfondo.h"
 
+#include <QAbstractButton>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPushButton>
 #include <functional>
 
@@ -45,6 +51,9 @@ private slots:
     void countSizeFollowsEveryCount();
     void roundBarFillsInStepWithTheRound_data();
     void roundBarFillsInStepWithTheRound();
+    void classicFacesGetTheFirstInstalledLookAlike_data();
+    void classicFacesGetTheFirstInstalledLookAlike();
+    void everyTextIsDrawnInTheFaceItNames();
 };
 
 void TestDrawing::buttonShowsItsCurrentLook_data()
@@ -163,6 +172,76 @@ void TestDrawing::roundBarFillsInStepWithTheRound()
     else
         QVERIFY2(std::abs(filledTo + 1 - expected) <= 12,
                  qPrintable(QStringLiteral("filled to %1, expected about %2").arg(filledTo + 1).arg(expected)));
+}
+
+void TestDrawing::classicFacesGetTheFirstInstalledLookAlike_data()
+{
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QString>("classic");
+    QTest::addColumn<QString>("face");
+
+    const QString arial = QStringLiteral("Arial");
+    const QString comic = QStringLiteral("Comic Sans MS");
+    const QString msSans = QStringLiteral("MS Sans Serif");
+    QTest::newRow("the face itself before its look-alikes")
+        << QStringList{QStringLiteral("Liberation Sans"), arial} << arial << arial;
+    QTest::newRow("the first look-alike") << QStringList{QStringLiteral("Arimo"), QStringLiteral("Liberation Sans")}
+                                          << arial << QStringLiteral("Liberation Sans");
+    QTest::newRow("the second look-alike alone")
+        << QStringList{QStringLiteral("Arimo")} << arial << QStringLiteral("Arimo");
+    QTest::newRow("installed in other case, named as installed")
+        << QStringList{QStringLiteral("liberation sans")} << msSans << QStringLiteral("liberation sans");
+    QTest::newRow("the fallback of the dialog face")
+        << QStringList{QStringLiteral("DejaVu Sans")} << msSans << QStringLiteral("DejaVu Sans");
+    QTest::newRow("comic, first") << QStringList{QStringLiteral("Comic Relief"), QStringLiteral("Comic Neue")} << comic
+                                  << QStringLiteral("Comic Neue");
+    QTest::newRow("comic, second") << QStringList{QStringLiteral("Comic Relief")} << comic
+                                   << QStringLiteral("Comic Relief");
+    QTest::newRow("another face's look-alike is no stand-in")
+        << QStringList{QStringLiteral("Liberation Sans")} << comic << comic;
+    QTest::newRow("nothing installed") << QStringList{} << arial << arial;
+    QTest::newRow("a family that is not classic") << QStringList{QStringLiteral("Liberation Sans")}
+                                                  << QStringLiteral("Courier New") << QStringLiteral("Courier New");
+}
+
+void TestDrawing::classicFacesGetTheFirstInstalledLookAlike()
+{
+    QFETCH(QStringList, installed);
+    QFETCH(QString, classic);
+    QFETCH(QString, face);
+    FontFaces::choose(installed);
+    const QString chosen = FontFaces::face(classic);
+    FontFaces::chooseInstalled();
+    QCOMPARE(chosen, face);
+}
+
+void TestDrawing::everyTextIsDrawnInTheFaceItNames()
+{
+    const QStringList installed = QFontDatabase::families();
+    for (const char* classic : {"Arial", "Comic Sans MS", "MS Sans Serif"})
+        if (!installed.contains(FontFaces::face(QString::fromLatin1(classic))))
+            QSKIP("This machine has none of the faces for a classic one.");
+
+    GameFixture f;
+    frmGame& g = f.g();
+    g.Command10_Click();
+    g.imgTitleHelp_Click();
+    QVERIFY(g.sfondo() && g.help());
+    int texts = 0;
+    for (QWidget* window :
+         {static_cast<QWidget*>(&g), static_cast<QWidget*>(g.sfondo()), static_cast<QWidget*>(g.help())}) {
+        // A family that is not installed sends Qt through fontconfig's slow search for a fallback.
+        for (QWidget* widget : window->findChildren<QWidget*>()) {
+            if (!qobject_cast<QLabel*>(widget) && !qobject_cast<QAbstractButton*>(widget))
+                continue;
+            ++texts;
+            QVERIFY2(QFontInfo(widget->font()).family() == widget->font().family(),
+                     qPrintable(
+                         QStringLiteral("%1 names %2, drawn in %3")
+                             .arg(widget->objectName(), widget->font().family(), QFontInfo(widget->font()).family())));
+        }
+    }
+    QVERIFY(texts > 20);
 }
 
 QTEST_MAIN(TestDrawing)

@@ -2,6 +2,7 @@
 // temporary directory that is missing or unusable, fonts that are not there. The game must play on, silently,
 // with its texts in place. The environment is spoilt before the application starts, in main() below; with
 // VOLARINO_FAULTS_NO_FONTS=1 the process also starts with no font at all.
+#include "common/fontfaces.h"
 #include "gamefixture.h"
 #include "help/frmhelp.h"
 #include "media/cloadrespicture.h"
@@ -442,6 +443,7 @@ void TestFaults::missingFontFamiliesStillBuildTheWindows()
     // The faces the windows ask for, with their look-alikes taken away, and a default face that does not exist.
     for (const char* family : {"Arial", "Comic Sans MS", "MS Sans Serif"})
         QFont::removeSubstitutions(QString::fromLatin1(family));
+    FontFaces::choose({});
     const QFont oldDefault = QApplication::font();
     QApplication::setFont(QFont(QStringLiteral("Nessun Carattere Così")));
 
@@ -472,6 +474,7 @@ void TestFaults::missingFontFamiliesStillBuildTheWindows()
     QCOMPARE(g.Label2->font().family(), QStringLiteral("Arial"));
     QCOMPARE(g.Label1->font().family(), QStringLiteral("Arial"));
     QApplication::setFont(oldDefault);
+    FontFaces::chooseInstalled();
 }
 
 // Spoils the environment before Qt reads it: the sound server, the temporary directory and, on request,

@@ -155,7 +155,7 @@ void TestHelp::textsAndLooks()
     QCOMPARE(help.Label1->textFormat(), Qt::PlainText);
     QVERIFY(help.Label1->wordWrap());
     QCOMPARE(help.Label1->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QCOMPARE(help.Label1->font().family(), QStringLiteral("Comic Sans MS"));
+    QCOMPARE(help.Label1->font().family(), FontFaces::face(QStringLiteral("Comic Sans MS")));
     QCOMPARE(help.Label1->font().pixelSize(), 13);
     QVERIFY(help.Label1->font().bold());
     QVERIFY(!help.Label1->autoFillBackground());
@@ -169,7 +169,7 @@ void TestHelp::textsAndLooks()
     QCOMPARE(credits.size(), 3);
     for (const QString& line : credits)
         QVERIFY(!line.trimmed().isEmpty());
-    QCOMPARE(help.Label2->font().family(), QStringLiteral("MS Sans Serif"));
+    QCOMPARE(help.Label2->font().family(), FontFaces::face(QStringLiteral("MS Sans Serif")));
     QCOMPARE(help.Label2->font().pixelSize(), 11);
     QVERIFY(help.Label2->font().bold());
 

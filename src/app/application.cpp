@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "common/fontfaces.h"
 #include "common/pictures.h"
 #include "game/frmgame.h"
 #include "platform/qtplatformservices.h"
@@ -55,13 +56,12 @@ void configure(QApplication& app)
             delete translator;
     }
 
-    // The windows ask for the classic faces; free look-alikes stand in for them on every machine.
-    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
-    QFont::insertSubstitutions(QStringLiteral("Comic Sans MS"),
-                               {QStringLiteral("Comic Neue"), QStringLiteral("Comic Relief")});
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    QFont base(QStringLiteral("MS Sans Serif"));
+    // The windows ask for the classic faces; free look-alikes stand in for them on every machine. The windows'
+    // fonts name the face chosen here; the substitutions serve any font that names a classic face itself.
+    for (const char* classic : {"Arial", "Comic Sans MS", "MS Sans Serif"})
+        QFont::insertSubstitutions(QString::fromLatin1(classic), FontFaces::lookAlikes(QString::fromLatin1(classic)));
+    FontFaces::chooseInstalled();
+    QFont base(FontFaces::face(QStringLiteral("MS Sans Serif")));
     base.setPixelSize(11);
     QApplication::setFont(base);
 

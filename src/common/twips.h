@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QtGlobal>
 
+#include "fontfaces.h"
+
 namespace Twips {
 
 constexpr float PerPixel = 15.0f;
@@ -30,10 +32,11 @@ inline void place(QWidget* widget, float left, float top, float width, float hei
     widget->setGeometry(rect(left, top, width, height));
 }
 
-// A font asked for in points at 96 dots per inch, sized in pixels so it keeps its place at every scale.
+// A font asked for in points at 96 dots per inch, sized in pixels so it keeps its place at every scale; a classic
+// family comes as the face chosen for it.
 inline QFont font(const QString& family, double points, bool bold = false)
 {
-    QFont f(family);
+    QFont f(FontFaces::face(family));
     f.setPixelSize(qRound(points * 96.0 / 72.0));
     f.setBold(bold);
     return f;
