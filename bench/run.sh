@@ -352,7 +352,7 @@ row "6" "Background picker: one page, 800x532 (ms)" \
 analysis() {
     local allowance build_share label_share sound_share loader_ratio
     allowance=$(calc "$b_paint * 0.25" 1)
-    build_share=$(calc "($(step window_ms) + $(step show_ms) + $(step paint_ms)) / $allowance" 1)
+    build_share=$(calc "($(step configure_ms) + $(step window_ms) + $(step show_ms) + $(step paint_ms)) / $allowance" 1)
     label_share=$(calc "($l_rss - $b_rss) / 1024" 1)
     sound_share=$(awk -F'\t' '$2 ~ /^sound/ { printf "%.1f", $1 / 1024 }' "$tmp/map-groups")
     loader_ratio=$(calc "$p_loader / $p_plain" 2)
@@ -369,8 +369,11 @@ the game's own pictures are read as the format their names say, so Qt loads none
 window icon ($(step icon_ms) ms for its four sizes) comes 250 ms after start, once the first paint is on screen,
 and so does the audio output, which the sound thread opens after loading the game's sound module
 (\`src/audio/\`): QtMultimedia and the $module_libs libraries it brings (PulseAudio, codecs, QtNetwork,
-Kerberos) are no longer mapped and bound by the dynamic loader before \`main\`. What remains is the window
-itself: building it, showing it and its first repaint take $build_share times the whole 25 % allowance
+Kerberos) are no longer mapped and bound by the dynamic loader before \`main\`; the windows' fonts name the
+face that draws them (\`src/common/fontfaces.cpp\`), where asking for Arial, Comic Sans MS or MS Sans Serif,
+none of them installed, made fontconfig sort every font on the machine for a fallback list before the
+look-alike was tried (a third of the instructions of building and painting the window). What remains is the
+window itself: reading the font database, building the window, showing it and its first repaint take $build_share times the whole 25 % allowance
 ($allowance ms); a bare window with one line of text alone is $(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
 Cut left, not made: building the options panel on first use (its sliders are read by every flight tick from
 the start). It would not bring a window of $(step widgets) widgets, four faces of two fonts and an 800-pixel
@@ -493,7 +496,7 @@ Goals missed: ${failed:-none}.
 **Start-up**, steps inside the game's process (driver, median of 9, wall time in ms from \`main\`):
 QApplication $(step qapplication_ms) (the same step as in the bare window: the X connection and the platform
 plugin; fontconfig and the field's picture are read meanwhile on other threads), waiting for fontconfig
-$(step fontwait_ms), settings and translations $(step configure_ms), sound cues parsed $(step cues_ms),
+$(step fontwait_ms), settings, translations and the font database read with its faces chosen $(step configure_ms), sound cues parsed $(step cues_ms),
 game window built $(step window_ms), shown $(step show_ms); then, from the event loop, the first repaint pass of
 the window, $(step paint_ms) ms with its hand-over to the X server (ending at $(step paint_to) ms). After it, 250 ms
 from the start: the window icon in $(step icon_ms) ms, then the sound thread asked for the audio output
