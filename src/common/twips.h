@@ -1,13 +1,13 @@
 // Twips (15 per device-independent pixel) to Qt's pixel geometry, and the classic 0x00BBGGRR colours.
 #pragma once
 
+#include "common/fontfaces.h"
+
 #include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QWidget>
 #include <QtGlobal>
-
-#include "fontfaces.h"
 
 namespace Twips {
 
