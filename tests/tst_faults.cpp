@@ -474,7 +474,7 @@ void TestFaults::missingFontFamiliesStillBuildTheWindows()
     QCOMPARE(g.Label2->font().family(), QStringLiteral("Arial"));
     QCOMPARE(g.Label1->font().family(), QStringLiteral("Arial"));
     QApplication::setFont(oldDefault);
-    FontFaces::chooseInstalled();
+    FontFaces::install();
 }
 
 // Spoils the environment before Qt reads it: the sound server, the temporary directory and, on request,

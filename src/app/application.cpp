@@ -56,11 +56,8 @@ void configure(QApplication& app)
             delete translator;
     }
 
-    // The windows ask for the classic faces; free look-alikes stand in for them on every machine. The windows'
-    // fonts name the face chosen here; the substitutions serve any font that names a classic face itself.
-    for (const char* classic : {"Arial", "Comic Sans MS", "MS Sans Serif"})
-        QFont::insertSubstitutions(QString::fromLatin1(classic), FontFaces::lookAlikes(QString::fromLatin1(classic)));
-    FontFaces::chooseInstalled();
+    // The windows ask for the classic faces; free look-alikes stand in for them on every machine.
+    FontFaces::install();
     QFont base(FontFaces::face(QStringLiteral("MS Sans Serif")));
     base.setPixelSize(11);
     QApplication::setFont(base);

@@ -1,5 +1,6 @@
 #include "fontfaces.h"
 
+#include <QFont>
 #include <QFontDatabase>
 #include <QHash>
 
@@ -41,32 +42,27 @@ void choose(const QStringList& installed)
     faces.clear();
     for (const Classic& classic : Classics) {
         const QString family = QString::fromLatin1(classic.family);
-        QString face = installedSpelling(installed, family);
-        for (const char* lookAlike : classic.lookAlikes) {
+        QString face;
+        for (const char* candidate : {classic.family, classic.lookAlikes[0], classic.lookAlikes[1]}) {
+            face = installedSpelling(installed, QString::fromLatin1(candidate));
             if (!face.isEmpty())
                 break;
-            face = installedSpelling(installed, QString::fromLatin1(lookAlike));
         }
         faces.insert(family, face.isEmpty() ? family : face);
     }
 }
 
-void chooseInstalled()
+void install()
 {
+    for (const Classic& classic : Classics)
+        QFont::insertSubstitutions(QString::fromLatin1(classic.family), {QString::fromLatin1(classic.lookAlikes[0]),
+                                                                         QString::fromLatin1(classic.lookAlikes[1])});
     choose(QFontDatabase::families());
 }
 
 QString face(const QString& classic)
 {
     return chosen().value(classic, classic);
-}
-
-QStringList lookAlikes(const QString& classic)
-{
-    for (const Classic& entry : Classics)
-        if (classic == QLatin1String(entry.family))
-            return {QString::fromLatin1(entry.lookAlikes[0]), QString::fromLatin1(entry.lookAlikes[1])};
-    return {};
 }
 
 } // namespace FontFaces

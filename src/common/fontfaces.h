@@ -11,13 +11,11 @@ namespace FontFaces {
 // that search was a third of building and first painting the game window; a face named as installed skips it.
 // Matching ignores case; with none of the candidates installed the classic name stays, for Qt to fall back from.
 void choose(const QStringList& installed);
-// As above, with the families Qt's font database knows (reading them fills the database, once per process).
-void chooseInstalled();
+// Gives Qt the look-alikes as substitutions, for any font that names a classic face itself, and chooses as above
+// with the families Qt's font database knows (reading them fills the database, once per process).
+void install();
 
 // The chosen face for a classic family; a family never chosen for comes back as it is.
 QString face(const QString& classic);
-
-// The look-alikes, best first, for each classic face: what Qt's substitutions are given too.
-QStringList lookAlikes(const QString& classic);
 
 } // namespace FontFaces
