@@ -1,6 +1,7 @@
 #include "pictures.h"
 
 #include "common/jpegdecoder.h"
+#include "common/resourcebytes.h"
 
 #include <QBitmap>
 #include <QFile>
@@ -8,7 +9,6 @@
 #include <QHash>
 #include <QImage>
 #include <QImageReader>
-#include <QResource>
 
 #include <condition_variable>
 #include <mutex>
@@ -62,12 +62,10 @@ Prefetch::Prefetch(const QStringList& paths) : m_state(std::make_shared<State>()
             }
             // Straight from the program's own bytes; the JPEG decoder needs nothing of Qt's plugins, which
             // must not load before the application object exists.
-            const QResource resource(path);
             QImage image;
-            if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression)
-                image = JpegDecoder::decode(QByteArray::fromRawData(reinterpret_cast<const char*>(resource.data()),
-                                                                    static_cast<qsizetype>(resource.size())),
-                                            4096, 64LL * 1024 * 1024);
+            if (const auto bytes = ResourceBytes::stored(path))
+                image = JpegDecoder::decode(QByteArray::fromRawData(bytes->data(), bytes->size()), 4096,
+                                            64LL * 1024 * 1024);
             const std::lock_guard lock(state->mutex);
             state->waiting.removeFirst();
             if (!image.isNull())

@@ -1,12 +1,12 @@
 #include "soundcuebank.h"
 
 #include "audiooutput.h"
+#include "common/resourcebytes.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPluginLoader>
-#include <QResource>
 
 namespace {
 // The cue numbers the game asks for; 103 has no sound of its own.
@@ -79,9 +79,8 @@ void SoundCueBank::loadBuiltInCues()
         const QString path = QStringLiteral(":/sounds/cue%1.wav").arg(id);
         // Stored uncompressed, a cue plays straight from the program's image: no copy of it on the heap, and its
         // pages are read in only when it first plays.
-        const QResource resource(path);
-        if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression) {
-            m_cues[id] = parseLastingWave(reinterpret_cast<const char*>(resource.data()), resource.size());
+        if (const auto bytes = ResourceBytes::stored(path)) {
+            m_cues[id] = parseLastingWave(bytes->data(), bytes->size());
             continue;
         }
         QFile file(path);
