@@ -193,8 +193,8 @@ join -1 2 -2 2 -a 1 -e 0 -o 0,1.1,2.1 "$tmp/map-game" "$tmp/map-bare" |
     awk '{ print $2 - $3, $2, $3, $1 }' | sort -rn >"$tmp/map-diff"
 # The same difference, in groups.
 awk '{ d = $1; n = $4; g = "other shared libraries"
-    sound = "volarino-audio|Multimedia|Network|pulse|sndfile|FLAC|vorbis|opus|mp3lame|mpg123|ogg|krb5|k5crypto|gssapi|com_err|" \
-        "keyutils|asyncns|proxy|resolv"
+    sound = "volarino-audio|Multimedia|Network|pulse|sndfile|FLAC|vorbis|opus|mp3lame|mpg123|ogg|" \
+        "krb5|k5crypto|gssapi|com_err|keyutils|asyncns|proxy|resolv"
     fonts = "fontconfig|freetype|harfbuzz|expat|graphite|/fonts/|\\.ttf|\\.otf"
     if (n ~ sound) g = "sound output (our sound module, QtMultimedia, QtNetwork, PulseAudio, codecs, Kerberos)"
     else if (n ~ fonts) g = "fonts (fontconfig, FreeType, HarfBuzz, font files and caches)"
@@ -373,8 +373,9 @@ Kerberos) are no longer mapped and bound by the dynamic loader before \`main\`; 
 face that draws them (\`src/common/fontfaces.cpp\`), where asking for Arial, Comic Sans MS or MS Sans Serif,
 none of them installed, made fontconfig sort every font on the machine for a fallback list before the
 look-alike was tried (a third of the instructions of building and painting the window). What remains is the
-window itself: reading the font database, building the window, showing it and its first repaint take $build_share times the whole 25 % allowance
-($allowance ms); a bare window with one line of text alone is $(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
+window itself: reading the font database, building the window, showing it and its first repaint take
+$build_share times the whole 25 % allowance ($allowance ms); a bare window with one line of text alone is
+$(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
 Cut left, not made: building the options panel on first use (its sliders are read by every flight tick from
 the start). It would not bring a window of $(step widgets) widgets, four faces of two fonts and an 800-pixel
 picture to the cost of an empty one.
@@ -496,9 +497,10 @@ Goals missed: ${failed:-none}.
 **Start-up**, steps inside the game's process (driver, median of 9, wall time in ms from \`main\`):
 QApplication $(step qapplication_ms) (the same step as in the bare window: the X connection and the platform
 plugin; fontconfig and the field's picture are read meanwhile on other threads), waiting for fontconfig
-$(step fontwait_ms), settings, translations and the font database read with its faces chosen $(step configure_ms), sound cues parsed $(step cues_ms),
-game window built $(step window_ms), shown $(step show_ms); then, from the event loop, the first repaint pass of
-the window, $(step paint_ms) ms with its hand-over to the X server (ending at $(step paint_to) ms). After it, 250 ms
+$(step fontwait_ms), settings, translations and the font database read with its faces chosen
+$(step configure_ms), sound cues parsed $(step cues_ms), game window built $(step window_ms), shown
+$(step show_ms); then, from the event loop, the first repaint pass of the window, $(step paint_ms) ms with its
+hand-over to the X server (ending at $(step paint_to) ms). After it, 250 ms
 from the start: the window icon in $(step icon_ms) ms, then the sound thread asked for the audio output
 ($(step sound_ms) ms on the main thread), which it had open $(step output_ms) ms later (in the driver, which links
 QtMultimedia for its own measures, so without the mapping of the module's libraries). Dynamic loader:
