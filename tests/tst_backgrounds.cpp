@@ -31,6 +31,8 @@ private slots:
     void annullaAndEscLeaveTheFieldAlone();
     void secondOpeningOnlyBringsItToTheFront();
     void reopeningStartsAgainAtTheFirstLandscape();
+    void closedPickerKeepsNoPicture_data();
+    void closedPickerKeepsNoPicture();
     void altriSfondiPreviewsAPictureFile();
     void altriSfondiRefusesWhatIsNoPicture_data();
     void altriSfondiRefusesWhatIsNoPicture();
@@ -222,6 +224,48 @@ void TestBackgrounds::reopeningStartsAgainAtTheFirstLandscape()
     // "OK" right away applies the first landscape, whatever the field showed.
     f.g().sfondo()->Command1->click();
     QCOMPARE(f.g().Picture1->picture().size(), QSize(787, 807));
+}
+
+void TestBackgrounds::closedPickerKeepsNoPicture_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("applied");
+    QTest::newRow("OK") << QStringLiteral("OK") << true;
+    QTest::newRow("Annulla") << QStringLiteral("Annulla") << false;
+    QTest::newRow("Esc") << QStringLiteral("Esc") << false;
+    QTest::newRow("window closed") << QStringLiteral("close") << false;
+}
+
+void TestBackgrounds::closedPickerKeepsNoPicture()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, applied);
+    GameFixture f;
+    const qint64 field = f.g().Picture1->picture().cacheKey();
+    // A picture from disk, larger than any landscape.
+    const QString path = m_dir.filePath(QStringLiteral("grande.png"));
+    QImage big(2400, 1600, QImage::Format_RGB32);
+    big.fill(Qt::darkGreen);
+    QVERIFY(big.save(path, "PNG"));
+    f.g().Command10_Click();
+    frmSfondo* picker = f.g().sfondo();
+    f.platform.files.push_back(path);
+    picker->Command3_Click();
+    const qint64 preview = picker->preview().cacheKey();
+    QCOMPARE(picker->preview().size(), big.size());
+    if (how == QLatin1String("OK"))
+        picker->Command1->click();
+    else if (how == QLatin1String("Annulla"))
+        picker->Command2->click();
+    else if (how == QLatin1String("Esc"))
+        QTest::keyClick(picker, Qt::Key_Escape);
+    else
+        picker->close();
+    QVERIFY(!picker->isVisible());
+    QVERIFY(picker->preview().isNull());
+    QCOMPARE(f.g().Picture1->picture().cacheKey(), applied ? preview : field);
+    f.g().Command10_Click();
+    QCOMPARE(picker->preview().size(), QSize(787, 807));
 }
 
 void TestBackgrounds::altriSfondiPreviewsAPictureFile()

@@ -139,5 +139,8 @@ void frmSfondo::keyPressEvent(QKeyEvent* event)
 void frmSfondo::closeEvent(QCloseEvent* event)
 {
     m_loaded = false;
+    // A closed picker keeps no picture: the next opening loads the first landscape anew, and a large picture
+    // the player only looked at would otherwise stay in memory for the rest of the game.
+    m_preview = QPixmap();
     QWidget::closeEvent(event);
 }
