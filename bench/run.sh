@@ -253,6 +253,7 @@ read -r o_rss _ _ < <(field rss <"$tmp/start-ownfonts" | spread)
 start_ratio=$(calc "$g_paint / $b_paint")
 best_ratio=$(calc "$g_paint_lo / $b_paint_lo")
 rss_ratio=$(calc "$g_rss / $b_rss")
+rss_allowance=$(calc "$b_rss * 0.3 / 1024" 1)
 mb() { calc "$1 / 1024" 1; }
 
 read -r n_cpu n_cpu_lo n_cpu_hi < <(field cpu_percent <"$tmp/flight-normal" | spread)
@@ -403,15 +404,15 @@ Cut left, not made: building the options panel on first use (its sliders are rea
 the start). It would not bring a window of $(step widgets) widgets, four faces of two fonts and an 800-pixel
 picture to the cost of an empty one.
 
-**2. Memory (${rss_ratio}x; goal 1.3x: $(verdict "$rss_ratio <= 1.3")).** The allowance is $(calc "$b_rss * 0.3 / 1024" 1) MB above
+**2. Memory (${rss_ratio}x; goal 1.3x: $(verdict "$rss_ratio <= 1.3")).** The allowance is $rss_allowance MB above
 the bare window. One line of text takes $label_share MB of it (fontconfig, FreeType, HarfBuzz and the fonts
 themselves); the sound output stack about $sound_share MB (table above), which the sound thread loads 250 ms
 after the start, once the window is on screen; the rest is the game's widgets, pictures and code. Loading the
 sound module only when the first cue is asked for would take the sound stack out of this one-second figure,
 but not out of any game that makes a sound, and it would make the player's first shot wait for it: not done.
 Even without it, the goal would be missed by what remains, the game itself: one line of text and the sound
-stack together take $(calc "$label_share + $sound_share" 1) MB of the $(calc "$b_rss * 0.3 / 1024" 1) MB, before the field's picture (2.2 MB at 832x666), the
-window's widgets and the game's code.
+stack together take $(calc "$label_share + $sound_share" 1) MB of the $rss_allowance MB, before the field's picture
+(2.2 MB at 832x666), the window's widgets and the game's code.
 
 **3b. Flight, maximised on 1920x1080 (${max_ratio}x; goal 1.5x: $(verdict "$max_ratio <= 1.5")).** On this
 screen no disc flies: while maximised the game's right limit stays at 11175 twips (745 px from the field's left
