@@ -10,11 +10,14 @@ mode=${1:-play}
 
 . scripts/debian-packages.sh
 # Beside the build's packages, the tests need: Xvfb, xdotool, xwininfo and ImageMagick for the real-window
-# checks; desktop-file-utils and appstream to validate the launcher and metainfo; dbus, at-spi2-core and pyatspi
-# to read the windows through the desktop's accessibility bus (AT-SPI).
+# checks, openbox for those that need a window manager; desktop-file-utils and appstream to validate the launcher
+# and metainfo, lintian to check the Debian package; dbus, at-spi2-core and pyatspi to read the windows through
+# the desktop's accessibility bus (AT-SPI); PulseAudio, and PipeWire with its pulse server and WirePlumber, so the
+# cues are heard through both kinds of audio server a desktop runs (sox reads back what reached the speakers).
 packages=("${build_packages[@]}")
-[ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick desktop-file-utils appstream
-    dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0)
+[ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream lintian
+    dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber sox)
 install_missing "${packages[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
