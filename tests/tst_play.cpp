@@ -251,7 +251,8 @@ void TestPlay::aTickDuringTheMissCueCountedTheDiscTwice()
 void TestPlay::aSecondSpaceDuringTheFlightAskedToQuit()
 {
     GameFixture f;
-    QApplication::setActiveWindow(&f.g());
+    f.g().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f.g()));
     f.launch(0);
     QVERIFY(f.flyUntilOver() > 0);
     QCOMPARE(f.g().focusWidget(), f.g().Command1);
