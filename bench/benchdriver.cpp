@@ -3,11 +3,11 @@
 //
 //   volarino_benchdriver flight normal|maximised SECONDS   CPU per second while discs fly, the flight rhythm, and
 //                                                          what the repaints cost, widget by widget
-//   volarino_benchdriver sound CALLS                       how long starting a sound cue takes
+//   volarino_benchdriver sound CALLS                       how long the call that starts a sound cue takes (the
+//                                                          sound itself is measured by volarino_soundlatency)
 //   volarino_benchdriver picker PAGES                      one page of the background picker against plain decodes
 //   volarino_benchdriver startup                           where start-up spends its time, step by step
 #include "app/application.h"
-#include "audio/qtaudioformat.h"
 #include "common/jpegdecoder.h"
 #include "game/frmgame.h"
 #include "media/cloadrespicture.h"
@@ -19,15 +19,11 @@
 #include "shell/modform.h"
 
 #include <QApplication>
-#include <QAudioDevice>
-#include <QAudioSink>
-#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
-#include <QMediaDevices>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryFile>
@@ -239,10 +235,24 @@ int flight(MeteredApplication& app, frmGame& game, QtPlatformServices& platform,
     return 0;
 }
 
+const char* outputStateName(SoundCueBank::OutputState state)
+{
+    switch (state) {
+    case SoundCueBank::OutputState::NotOpened:
+        return "not_opened";
+    case SoundCueBank::OutputState::NoModule:
+        return "no_module";
+    case SoundCueBank::OutputState::NoDevice:
+        return "none";
+    case SoundCueBank::OutputState::Open:
+        return "open";
+    }
+    return "?";
+}
+
 int sound(frmGame& game, QtPlatformServices& platform, int calls, double bankMs)
 {
     showLikeTheProgram(game, platform, false);
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
 
     // Cues in the order a game asks for them: launch, miss, launch, shot gone wide, launch, hits.
     const qint16 order[] = {101, 104, 101, 102, 101, 105, 101, 106, 101, 107, 101, 108};
@@ -276,32 +286,11 @@ int sound(frmGame& game, QtPlatformServices& platform, int calls, double bankMs)
     const auto cue = parseWave(wav);
     const double parseMs = msSince(parse);
 
-    // What the sound thread does for each cue, timed here on this thread: stop the stream, start a new one
-    // with the cue (with an audio server, one round trip to it). The click does not wait for this.
-    std::vector<double> streams;
-    if (!device.isNull() && cue) {
-        wait(500); // the last cue above has finished on the sound thread
-        QAudioSink sink(device, toQAudioFormat(cue->format));
-        QBuffer buffer;
-        for (int i = 0; i < calls; ++i) {
-            QElapsedTimer clock;
-            clock.start();
-            sink.stop();
-            buffer.close();
-            buffer.setData(cue->pcm);
-            buffer.open(QIODevice::ReadOnly);
-            sink.start(&buffer);
-            streams.push_back(msSince(clock));
-            wait(40);
-        }
-        sink.stop();
-    }
-
-    std::printf("device=%s first_ms=%.4f median_ms=%.4f p90_ms=%.4f max_ms=%.4f calls=%d same_buffer=%s "
-                "bank_build_ms=%.3f parse_cue101_ms=%.4f parsed=%s stream_first_ms=%.4f stream_median_ms=%.4f\n",
-                device.isNull() ? "none" : "yes", times.front(), quantile(times, 0.5), quantile(times, 0.9),
-                *std::max_element(times.begin(), times.end()), calls, sameBuffer ? "yes" : "no", bankMs, parseMs,
-                cue ? "yes" : "no", streams.empty() ? 0 : streams.front(), quantile(streams, 0.5));
+    std::printf("output=%s first_ms=%.4f median_ms=%.4f p90_ms=%.4f max_ms=%.4f calls=%d same_buffer=%s "
+                "bank_build_ms=%.3f parse_cue101_ms=%.4f parsed=%s\n",
+                outputStateName(platform.cues().outputState()), times.front(), quantile(times, 0.5),
+                quantile(times, 0.9), *std::max_element(times.begin(), times.end()), calls, sameBuffer ? "yes" : "no",
+                bankMs, parseMs, cue ? "yes" : "no");
     return 0;
 }
 
