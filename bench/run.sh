@@ -5,17 +5,18 @@
 #   bash bench/run.sh --quick    a short pass that only checks the bench works (writes build/bench/ instead)
 #
 # Installs the Debian packages it needs when they are missing, builds in Release (build/bench, benchmarks on),
-# starts its own Xvfb (1920x1080, no window manager) and, for the sound cues, its own PulseAudio server with a
-# null sink; runs every measure several times side by side, prints one table and writes it, with the method and
-# the breakdowns behind the goals missed, to docs/benchmark.md.
+# starts its own Xvfb (1920x1080, no window manager) and, for the sound, its own audio servers with a null sink
+# (PulseAudio, then PipeWire with WirePlumber and its pulse server); runs every measure several times side by side,
+# prints one table and writes it, with the method and the breakdowns behind the goals missed, to docs/benchmark.md.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 . scripts/debian-packages.sh
-# Beside the build's packages: an X server and tools to watch it, an audio server for the sound measures, and
-# perf for the profiles.
-install_missing "${build_packages[@]}" fontconfig xvfb x11-utils libx11-dev libxext-dev pulseaudio \
-    pulseaudio-utils linux-perf
+# Beside the build's packages: an X server and tools to watch it and press on it, QtMultimedia for the plain
+# window, both kinds of audio server and the client library the sound measure records with, and perf for the
+# profiles.
+install_missing "${build_packages[@]}" fontconfig xvfb x11-utils libx11-dev libxext-dev libxtst-dev \
+    qt6-multimedia-dev pulseaudio pulseaudio-utils libpulse-dev pipewire pipewire-pulse wireplumber dbus linux-perf
 
 jobs=$(nproc 2>/dev/null || echo 2)
 build=build/bench
@@ -23,8 +24,12 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOLARINO_BENCH=ON -
 cmake --build "$build" -j "$jobs"
 game=$build/src/volarino
 bare=$build/bench/volarino_bare
+plain=$build/bench/volarino_plainwindow
 driver=$build/bench/volarino_benchdriver
 watch=$build/bench/volarino_startwatch
+latency=$build/bench/volarino_soundlatency
+# The cue a shot that misses plays: what the measure of the sound presses for, and what its floor plays.
+cue=resources/sounds/cue102.wav
 
 # How many times each measure runs; every figure is the median of these runs. "--quick" only checks that the
 # whole bench works: its figures mean little.
@@ -33,17 +38,21 @@ flight_runs=5
 flight_seconds=10
 sound_runs=3
 sound_calls=60
+latency_runs=4
+latency_shots=10
 picker_runs=3
 picker_pages=60
 report=docs/benchmark.md
 if [ "${1:-}" = --quick ]; then
     start_runs=3 flight_runs=1 flight_seconds=3 sound_runs=1 sound_calls=20 picker_runs=1 picker_pages=10
+    latency_runs=1 latency_shots=5
     report=$build/benchmark-quick.md
 fi
 
 tmp=$(mktemp -d /tmp/volarino-bench.XXXXXX)
 pids=()
 cleanup() {
+    [ "$(type -t stop_pipewire)" = function ] && stop_pipewire
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$tmp"
 }
@@ -87,6 +96,44 @@ start_pulse() {
     return 0
 }
 
+# PipeWire, WirePlumber and PipeWire's pulse server, headless: a runtime folder and a session bus of their own, a
+# null sink made through the pulse server; with_pipewire runs a command with it, stop_pipewire ends it.
+pw_dir=$tmp/pipewire
+pw_pids=()
+with_pipewire() { env -u PULSE_SERVER XDG_RUNTIME_DIR="$pw_dir" DBUS_SESSION_BUS_ADDRESS="unix:path=$pw_dir/bus" "$@"; }
+start_pipewire() {
+    command -v pipewire-pulse >/dev/null && command -v wireplumber >/dev/null || return 1
+    mkdir -m 700 -p "$pw_dir" "$pw_dir/home"
+    dbus-daemon --session --fork --address="unix:path=$pw_dir/bus" --print-pid=3 3>"$pw_dir/dbus.pid" >/dev/null ||
+        return 1
+    pw_pids+=("$(cat "$pw_dir/dbus.pid")")
+    local server
+    for server in pipewire wireplumber pipewire-pulse; do
+        # Their state and configuration go to a home of their own, not to the user's.
+        with_pipewire env HOME="$pw_dir/home" "$server" >"$pw_dir/$server.log" 2>&1 &
+        pw_pids+=($!)
+        pids+=($!)
+        if [ "$server" = pipewire ]; then
+            for _ in $(seq 100); do [ -S "$pw_dir/pipewire-0" ] && break; sleep 0.05; done
+        fi
+    done
+    for _ in $(seq 100); do
+        with_pipewire pactl info >/dev/null 2>&1 && break
+        sleep 0.05
+    done
+    with_pipewire pactl load-module module-null-sink sink_name=null >/dev/null 2>&1 || return 1
+    for _ in $(seq 100); do
+        with_pipewire pactl list short sources 2>/dev/null | grep -q 'null\.monitor' && break
+        sleep 0.05
+    done
+    with_pipewire pactl set-default-sink null >/dev/null 2>&1 || return 1
+}
+stop_pipewire() {
+    local i
+    for ((i = ${#pw_pids[@]} - 1; i >= 0; i--)); do kill "${pw_pids[i]}" 2>/dev/null || true; done
+    pw_pids=()
+}
+
 # The values of NAME in lines of NAME=VALUE pairs.
 field() {
     awk -v k="$1" '{ for (i = 1; i <= NF; i++) {
@@ -114,33 +161,21 @@ if start_pulse; then
     pulse_state="PulseAudio $(pulseaudio --version 2>/dev/null | awk '{print $2}'), null sink"
 fi
 
-# What fontconfig's share of the start-up is: the same game with a font configuration that lists only the
-# folders of the faces it draws with (no other font, none of the system's rules).
-own_fonts_conf=$tmp/own-fonts.conf
-{
-    printf '<?xml version="1.0"?>\n<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">\n<fontconfig>\n'
-    for family in "Liberation Sans" "Comic Neue"; do fc-list -f '%{file}\n' "$family"; done |
-        xargs -r -n 1 dirname | sort -u | sed 's|.*|  <dir>&</dir>|'
-    printf '  <cachedir>/var/cache/fontconfig</cachedir>\n</fontconfig>\n'
-} >"$own_fonts_conf"
-fonts_all=$(fc-list | wc -l)
-fonts_own=$(FONTCONFIG_FILE=$own_fonts_conf fc-list | wc -l)
-
-# 1, 2. Start-up and memory: the game, the bare window, the bare window with one line of text, the game with its
-# own fonts only and, where there is a PulseAudio server, the game with it, taking turns in a rotating order;
-# the first round warms the caches.
+# 1, 2. Start-up and memory: the game, the plain window with the game's contents, the bare window, the bare window
+# with one line of text and, where there is a PulseAudio server, the game with it, taking turns in a rotating
+# order; the first round warms the caches.
 say "Start-up and memory: $start_runs runs each..."
-programs=(game bare label ownfonts)
+programs=(game plain bare label)
 [ "$have_pulse" = yes ] && programs+=(pulse)
 for i in $(seq 0 "$start_runs"); do
     for k in "${!programs[@]}"; do
         who=${programs[$(((i + k) % ${#programs[@]}))]}
         case $who in
         game) command=("$watch" 1200 1000 "$game") ;;
+        plain) command=("$watch" 1200 1000 "$plain") ;;
         bare) command=("$watch" 1200 1000 "$bare") ;;
         label) command=("$watch" 1200 1000 "$bare" --label) ;;
         pulse) command=(with_pulse "$watch" 1200 1000 "$game") ;;
-        ownfonts) command=(env FONTCONFIG_FILE="$own_fonts_conf" "$watch" 1200 1000 "$game") ;;
         esac
         line=$("${command[@]}") || continue
         [ "$i" -gt 0 ] && echo "$line" >>"$tmp/start-$who"
@@ -156,7 +191,8 @@ for i in $(seq "$flight_runs"); do
     DISPLAY=$small_display "$driver" flight maximised "$flight_seconds" 2>/dev/null >>"$tmp/flight-small"
 done
 
-# 5. Sound cues, with no audio server and with a PulseAudio server.
+# 5. Sound: from a press on the field to the sound out of the audio server, against a plain client of the same
+# server, under PulseAudio and under PipeWire; and the call that starts a cue, without and with PulseAudio.
 say "Sound cues: $sound_runs x $sound_calls calls, without and with an audio server..."
 for i in $(seq "$sound_runs"); do
     "$driver" sound "$sound_calls" 2>/dev/null >>"$tmp/sound-none"
@@ -166,8 +202,23 @@ if [ "$have_pulse" = yes ]; then
         with_pulse "$driver" sound "$sound_calls" 2>/dev/null >>"$tmp/sound-pulse"
     done
     for i in $(seq 9); do with_pulse "$driver" startup 2>/dev/null >>"$tmp/steps-pulse" || true; done
+    say "Click to sound, PulseAudio: $latency_runs runs of $latency_shots shots and as many for the floor..."
+    for i in $(seq "$latency_runs"); do
+        with_pulse "$latency" -n "$latency_shots" "$cue" -- "$game" 2>>"$tmp/latency.log" >>"$tmp/latency-pulse" ||
+            true
+    done
     with_pulse pulseaudio --kill >/dev/null 2>&1 || true
 fi
+pipewire_state="not available"
+if start_pipewire; then
+    pipewire_state="PipeWire $(pipewire --version 2>/dev/null | awk '/Linked with/ { print $NF }') with WirePlumber and its pulse server, null sink"
+    say "Click to sound, PipeWire: $latency_runs runs of $latency_shots shots and as many for the floor..."
+    for i in $(seq "$latency_runs"); do
+        with_pipewire "$latency" -n "$latency_shots" "$cue" -- "$game" 2>>"$tmp/latency.log" \
+            >>"$tmp/latency-pipewire" || true
+    done
+fi
+stop_pipewire
 
 # 6. One page of the background picker against the plain decode and the temporary-file route.
 say "Background picker: $picker_runs x $picker_pages pages..."
@@ -183,8 +234,10 @@ relocations() {
         awk '/number of relocations:/ { v += $NF } END { print v + 0 }'
 }
 game_relocs=$(relocations "$game")
+plain_relocs=$(relocations "$plain")
 bare_relocs=$(relocations "$bare")
 game_libs=$(ldd "$game" | wc -l)
+plain_libs=$(ldd "$plain" | wc -l)
 bare_libs=$(ldd "$bare" | wc -l)
 # The sound module's libraries that the game itself does not already bring: loaded later, on the sound thread.
 module=$(find "$build/lib" -name volarino-audio.so | head -n 1)
@@ -196,21 +249,22 @@ rss_by_mapping() { # PID -> "kB name" per mapping, summed
 }
 "$game" >/dev/null 2>&1 &
 gpid=$!
-"$bare" >/dev/null 2>&1 &
-bpid=$!
-pids+=("$gpid" "$bpid")
+"$plain" >/dev/null 2>&1 &
+ppid=$!
+pids+=("$gpid" "$ppid")
 sleep 1
 rss_by_mapping "$gpid" | sort -k2 >"$tmp/map-game"
-rss_by_mapping "$bpid" | sort -k2 >"$tmp/map-bare"
-kill "$gpid" "$bpid" 2>/dev/null || true
-join -1 2 -2 2 -a 1 -e 0 -o 0,1.1,2.1 "$tmp/map-game" "$tmp/map-bare" |
+rss_by_mapping "$ppid" | sort -k2 >"$tmp/map-plain"
+kill "$gpid" "$ppid" 2>/dev/null || true
+# Both ways, so that what only the plain window maps counts too (as a negative difference).
+join -1 2 -2 2 -a 1 -a 2 -e 0 -o 0,1.1,2.1 "$tmp/map-game" "$tmp/map-plain" |
     awk '{ print $2 - $3, $2, $3, $1 }' | sort -rn >"$tmp/map-diff"
 # The same difference, in groups.
 awk '{ d = $1; n = $4; g = "other shared libraries"
     sound = "volarino-audio|Multimedia|Network|pulse|sndfile|FLAC|vorbis|opus|mp3lame|mpg123|ogg|" \
         "krb5|k5crypto|gssapi|com_err|keyutils|asyncns|proxy|resolv"
     fonts = "fontconfig|freetype|harfbuzz|expat|graphite|/fonts/|\\.ttf|\\.otf"
-    if (n ~ sound) g = "sound output (our sound module, QtMultimedia, QtNetwork, PulseAudio, codecs, Kerberos)"
+    if (n ~ sound) g = "sound output (our sound module; QtMultimedia and QtNetwork in the plain window; audio libraries)"
     else if (n ~ fonts) g = "fonts (fontconfig, FreeType, HarfBuzz, font files and caches)"
     else if (n ~ /heap|anonymous|stack/) g = "heap and anonymous memory"
     else if (n ~ /libQt6/) g = "more of Qt Core, Gui and Widgets in use"
@@ -222,17 +276,19 @@ awk '{ d = $1; n = $4; g = "other shared libraries"
 perf_state="perf not usable here"
 if perf record -q -o "$tmp/perf-check" -- true >/dev/null 2>&1; then
     perf_state="perf $(perf version 2>/dev/null | awk '{print $3}')"
-    # CPU per start, by library, for the game and the bare window: samples at 10 kHz over 6 starts each.
-    for exe in "$game" "$bare"; do
+    # CPU per start, by library, for the game and the plain window: samples at 10 kHz over 6 starts each.
+    for exe in "$game" "$plain"; do
         perf record -q -F 10000 -o "$tmp/perf-start-${exe##*/}" -- bash -c \
             "for i in 1 2 3 4 5 6; do \"$exe\" >/dev/null 2>&1 & p=\$!; sleep 0.4; kill \$p; wait \$p; done" \
             >/dev/null 2>&1 || true
         perf report -q -n -i "$tmp/perf-start-${exe##*/}" --no-children --sort comm,dso --stdio 2>/dev/null |
-            awk -v c="${exe##*/}" '$3 == c { ms[$4] += $2 / 10 / 6 }
+            awk -v c="$(printf '%.15s' "${exe##*/}")" '$3 == c { ms[$4] += $2 / 10 / 6 }
                 END { for (d in ms) printf "%s\t%.2f\n", d, ms[d] }' | sort >"$tmp/start-cpu-${exe##*/}" || true
     done
-    join -t $'\t' -a 1 -e 0 -o 0,1.2,2.2 "$tmp/start-cpu-volarino" "$tmp/start-cpu-volarino_bare" |
-        sort -t $'\t' -k2,2gr | head -n 14 >"$tmp/profile-start" || true
+    # perf names a process by the first 15 characters of its program's name.
+    join -t $'\t' -a 1 -a 2 -e 0 -o 0,1.2,2.2 "$tmp/start-cpu-volarino" "$tmp/start-cpu-volarino_plainwindow" |
+        awk -F'\t' '{ print $2 + $3 "\t" $0 }' | sort -t $'\t' -k1,1gr | cut -f 2- | head -n 14 \
+        >"$tmp/profile-start" || true
     perf record -q -F 10000 -o "$tmp/perf-picker" -- "$driver" picker 150 >/dev/null 2>&1 || true
     perf report -q -i "$tmp/perf-picker" --no-children --sort dso,symbol --stdio 2>/dev/null |
         sed 's/[[:space:]-]*$//' | grep -v '^$' | head -n 10 >"$tmp/profile-picker" || true
@@ -248,12 +304,13 @@ read -r g_rss g_rss_lo g_rss_hi < <(field rss <"$tmp/start-game" | spread)
 read -r b_rss b_rss_lo b_rss_hi < <(field rss <"$tmp/start-bare" | spread)
 read -r l_paint l_paint_lo l_paint_hi < <(field painted <"$tmp/start-label" | spread)
 read -r l_rss l_rss_lo l_rss_hi < <(field rss <"$tmp/start-label" | spread)
-read -r o_paint o_paint_lo o_paint_hi < <(field painted <"$tmp/start-ownfonts" | spread)
-read -r o_rss _ _ < <(field rss <"$tmp/start-ownfonts" | spread)
-start_ratio=$(calc "$g_paint / $b_paint")
-best_ratio=$(calc "$g_paint_lo / $b_paint_lo")
-rss_ratio=$(calc "$g_rss / $b_rss")
-rss_allowance=$(calc "$b_rss * 0.3 / 1024" 1)
+read -r y_paint y_paint_lo y_paint_hi < <(field painted <"$tmp/start-plain" | spread)
+read -r y_map _ _ < <(field map <"$tmp/start-plain" | spread)
+read -r y_rss y_rss_lo y_rss_hi < <(field rss <"$tmp/start-plain" | spread)
+start_ratio=$(calc "$g_paint / $y_paint")
+best_ratio=$(calc "$g_paint_lo / $y_paint_lo")
+rss_ratio=$(calc "$g_rss / $y_rss")
+rss_allowance=$(calc "$y_rss * 0.15 / 1024" 1)
 mb() { calc "$1 / 1024" 1; }
 
 read -r n_cpu n_cpu_lo n_cpu_hi < <(field cpu_percent <"$tmp/flight-normal" | spread)
@@ -279,7 +336,7 @@ passes_of() {
 
 read -r sn_med sn_lo sn_hi < <(field median_ms <"$tmp/sound-none" | spread)
 read -r sn_first _ _ < <(field first_ms <"$tmp/sound-none" | spread)
-sn_device=$(field device <"$tmp/sound-none" | head -n 1)
+sn_output=$(field output <"$tmp/sound-none" | head -n 1)
 same_buffer=$(cat "$tmp"/sound-* | field same_buffer | sort -u | tr '\n' ' ' | sed 's/ $//')
 read -r bank_ms _ _ < <(field bank_build_ms <"$tmp/sound-none" | spread)
 read -r parse_ms _ _ < <(field parse_cue101_ms <"$tmp/sound-none" | spread)
@@ -287,9 +344,40 @@ if [ -s "$tmp/sound-pulse" ]; then
     read -r sp_med sp_lo sp_hi < <(field median_ms <"$tmp/sound-pulse" | spread)
     read -r sp_first sp_first_lo sp_first_hi < <(field first_ms <"$tmp/sound-pulse" | spread)
     read -r sp_p90 _ _ < <(field p90_ms <"$tmp/sound-pulse" | spread)
-    read -r sp_stream sp_stream_lo sp_stream_hi < <(field stream_median_ms <"$tmp/sound-pulse" | spread)
-    sp_device=$(field device <"$tmp/sound-pulse" | head -n 1)
+    sp_output=$(field output <"$tmp/sound-pulse" | head -n 1)
 fi
+# Click to sound under one server: per run the median, the 90th percentile and the silent shots, of the game and
+# of the floor; the medians of the runs' figures, the silent shots added up.
+latency_of() { # FILE SIDE -> "median lo hi p90 silent shots left_out"
+    local median lo hi p90
+    read -r median lo hi < <(field "$2_median_ms" <"$1" | awk '$1 >= 0' | spread)
+    read -r p90 _ _ < <(field "$2_p90_ms" <"$1" | awk '$1 >= 0' | spread)
+    printf '%s %s %s %s %s %s %s\n' "$median" "$lo" "$hi" "$p90" \
+        "$(field "$2_silent" <"$1" | awk '{ s += $1 } END { print s + 0 }')" \
+        "$(field "$2_shots" <"$1" | awk '{ s += $1 } END { print s + 0 }')" \
+        "$(field "$2_left_out" <"$1" | awk '{ s += $1 } END { print s + 0 }')"
+}
+latency_left_out() {
+    cat "$tmp"/latency-pulse "$tmp"/latency-pipewire 2>/dev/null |
+        awk '{ for (i = 1; i <= NF; i++) if ($i ~ /_left_out=/) { sub(/.*=/, "", $i); s += $i } } END { print s + 0 }'
+}
+heard() { # the cell of one side: "median (lo–hi); p90 P; silent S of N"
+    local median lo hi p90 silent shots left
+    read -r median lo hi p90 silent shots left <<<"$1"
+    if [ "$median" = nan ]; then
+        printf 'nothing heard; silent %s of %s' "$silent" "$((shots - left))"
+    else
+        printf '%s (%s–%s); p90 %s; silent %s of %s' "$(r "$median" 1)" "$(r "$lo" 1)" "$(r "$hi" 1)" \
+            "$(r "$p90" 1)" "$silent" "$((shots - left))"
+    fi
+}
+cue_lead=$(cat "$tmp"/latency-pulse "$tmp"/latency-pipewire 2>/dev/null | field cue_lead_ms | head -n 1)
+cue_lead=${cue_lead:-0}
+for server in pulse pipewire; do
+    [ -s "$tmp/latency-$server" ] || continue
+    declare "lat_game_$server=$(latency_of "$tmp/latency-$server" game)"
+    declare "lat_floor_$server=$(latency_of "$tmp/latency-$server" floor)"
+done
 if [ -s "$tmp/start-pulse" ]; then
     read -r gp_paint gp_paint_lo gp_paint_hi < <(field painted <"$tmp/start-pulse" | spread)
 fi
@@ -318,12 +406,12 @@ rows=()
 row() { rows+=("$(printf '%s\t' "$@")"); }
 row "1" "Start-up: process start to window painted (ms)" \
     "$(r "$g_paint") ($(r "$g_paint_lo")–$(r "$g_paint_hi"))" \
-    "bare window $(r "$b_paint") ($(r "$b_paint_lo")–$(r "$b_paint_hi")); with a line of text $(r "$l_paint")" \
-    "${start_ratio}x (fastest runs: ${best_ratio}x)" "≤ 1.25x bare" "$(verdict "$start_ratio <= 1.25")"
+    "plain window $(r "$y_paint") ($(r "$y_paint_lo")–$(r "$y_paint_hi")); info: empty window $(r "$b_paint") ($(calc "$g_paint / $b_paint")x), with a line of text $(r "$l_paint") ($(calc "$g_paint / $l_paint")x)" \
+    "${start_ratio}x (fastest runs: ${best_ratio}x)" "≤ 1.15x plain" "$(verdict "$start_ratio <= 1.15")"
 row "2" "Memory: resident set 1 s after start (MB)" \
     "$(mb "$g_rss") ($(mb "$g_rss_lo")–$(mb "$g_rss_hi"))" \
-    "bare window $(mb "$b_rss") ($(mb "$b_rss_lo")–$(mb "$b_rss_hi")); with a line of text $(mb "$l_rss")" \
-    "${rss_ratio}x" "≤ 1.3x bare" "$(verdict "$rss_ratio <= 1.3")"
+    "plain window $(mb "$y_rss") ($(mb "$y_rss_lo")–$(mb "$y_rss_hi")); info: empty window $(mb "$b_rss") ($(calc "$g_rss / $b_rss")x), with a line of text $(mb "$l_rss") ($(calc "$g_rss / $l_rss")x)" \
+    "${rss_ratio}x" "≤ 1.15x plain" "$(verdict "$rss_ratio <= 1.15")"
 row "3a" "Flight: CPU while discs fly, normal window (% of one core)" \
     "$(r "$n_cpu" 2) ($(r "$n_cpu_lo" 2)–$(r "$n_cpu_hi" 2))" "—" "—" "< 3 %" "$(verdict "$n_cpu < 3")"
 row "3b" "Flight: CPU, maximised 1920x1080 (% of one core)" \
@@ -337,18 +425,33 @@ row "4a" "Flight ticks: mean interval (ms)" \
     "30 ± 1 %" "$(verdict "$t_mean >= 29.7 && $t_mean <= 30.3")"
 row "4b" "Flight ticks: 99th percentile interval (ms)" \
     "$(r "$t_p99" 2) ($(r "$t_p99_lo" 2)–$(r "$t_p99_hi" 2))" "—" "—" "< 33 ms" "$(verdict "$t_p99 < 33")"
-row "5a" "Sound: starting a cue, no audio server (ms)" \
-    "$(r "$sn_med" 4) ($(r "$sn_lo" 4)–$(r "$sn_hi" 4)); first $(r "$sn_first" 4)" "—" "—" "median < 1 ms" \
-    "$(verdict "$sn_med < 1")"
+row "5a" "Sound: the call that starts a cue, no audio server (ms; info)" \
+    "$(r "$sn_med" 4) ($(r "$sn_lo" 4)–$(r "$sn_hi" 4)); first $(r "$sn_first" 4)" "—" "—" "(median < 1 ms)" \
+    "($(verdict "$sn_med < 1"))"
 if [ -s "$tmp/sound-pulse" ]; then
-    stream="$(r "$sp_stream" 2) ($(r "$sp_stream_lo" 2)–$(r "$sp_stream_hi" 2))"
-    row "5b" "Sound: starting a cue, PulseAudio null sink (ms)" \
+    row "5b" "Sound: the call that starts a cue, PulseAudio null sink (ms; info)" \
         "$(r "$sp_med" 3) ($(r "$sp_lo" 3)–$(r "$sp_hi" 3)); first $(r "$sp_first" 3)" \
-        "the stream's opening, on the sound thread: $stream" "—" "median < 1 ms" "$(verdict "$sp_med < 1")"
+        "—" "—" "(median < 1 ms)" "($(verdict "$sp_med < 1"))"
 fi
 row "5c" "Sound: a cue decoded on the click" "never (same buffer every play: $same_buffer)" \
     "parse at start: $(r "$bank_ms" 2) ms for all cues" "—" "never" \
     "$(verdict "\"$same_buffer\" == \"yes\"")"
+# 5d, 5e: what the player hears, under each audio server.
+sound_row() { # NUMBER SERVER NAME
+    local game_var=lat_game_$2 floor_var=lat_floor_$2 game_figures floor_figures g_median f_median g_silent g_heard
+    game_figures=${!game_var:-}
+    floor_figures=${!floor_var:-}
+    [ -n "$game_figures" ] || return 0
+    read -r g_median _ _ _ g_silent _ _ <<<"$game_figures"
+    read -r f_median _ _ _ _ _ _ <<<"$floor_figures"
+    g_heard=$(awk -v m="$g_median" 'BEGIN { print (m == "nan") ? 0 : 1 }')
+    row "$1" "Sound: click on the field to the shot's sound out of $3 (ms)" "$(heard "$game_figures")" \
+        "plain client, stream opened beforehand: $(heard "$floor_figures")" \
+        "$( [ "$g_heard" = 1 ] && [ "$f_median" != nan ] && echo "$(calc "$g_median / $f_median")x median" || echo "—")" \
+        "every click heard" "$(verdict "$g_heard == 1 && $g_silent == 0")"
+}
+sound_row 5d pulse "PulseAudio"
+sound_row 5e pipewire "PipeWire"
 row "6" "Background picker: one page, 800x532 (ms)" \
     "$(r "$p_page" 2) ($(r "$p_page_lo" 2)–$(r "$p_page_hi" 2))" \
     "plain decode $(r "$p_plain" 2); via temporary file $(r "$p_file" 2) (${file_ratio}x)" \
@@ -367,52 +470,34 @@ row "6" "Background picker: one page, 800x532 (ms)" \
 
 # What the figures mean: what was done for each goal, and for those missed, why and what would reach them.
 analysis() {
-    local allowance build_share label_share sound_share loader_ratio
-    allowance=$(calc "$b_paint * 0.25" 1)
-    build_share=$(calc "($(step configure_ms) + $(step window_ms) + $(step show_ms) + $(step paint_ms)) / $allowance" 1)
-    label_share=$(calc "($l_rss - $b_rss) / 1024" 1)
-    sound_share=$(awk -F'\t' '$2 ~ /^sound/ { printf "%.1f", $1 / 1024 }' "$tmp/map-groups")
+    local allowance loader_ratio groups
+    allowance=$(calc "$y_paint * 0.15" 1)
     loader_ratio=$(calc "$p_loader / $p_plain" 2)
+    groups=$(head -n 3 "$tmp/map-groups" | awk -F'\t' '{ printf "%s%s %.1f MB", sep, $2, $1 / 1024; sep = "; " }')
     cat <<EOF
 
 ## What was done, and the goals missed
 
-**1. Start-up (${start_ratio}x; goal 1.25x: $(verdict "$start_ratio <= 1.25")).** What was done
-(\`src/app/application.cpp\`): fontconfig reads its configuration and font caches on a thread of its own while
-QApplication connects to the display (about 15 ms with this machine's fonts, the longest single step, now
-hidden behind the X connection: the main thread then waits $(step fontwait_ms) ms for it), and the playing
-field's picture is decoded beside it by the game's own JPEG decoder, which needs nothing of Qt's plugins;
-the game's own pictures are read as the format their names say, so Qt loads none of its image plugins; the
-window icon ($(step icon_ms) ms for its four sizes) comes 250 ms after start, once the first paint is on screen,
-and so does the audio output, which the sound thread opens after loading the game's sound module
-(\`src/audio/\`): QtMultimedia and the $module_libs libraries it brings (PulseAudio, codecs, QtNetwork,
-Kerberos) are no longer mapped and bound by the dynamic loader before \`main\`; the windows' fonts name the
-face that draws them (\`src/common/fontfaces.cpp\`), where asking for Arial, Comic Sans MS or MS Sans Serif,
-none of them installed, made fontconfig sort every font on the machine for a fallback list before the
-look-alike was tried (a third of the instructions of building and painting the window). What remains is the
-window itself: reading the font database, building the window, showing it and its first repaint take
-$build_share times the whole 25 % allowance ($allowance ms); a bare window with one line of text alone is
-$(calc "$l_paint / $b_paint")x the bare one. Against it the game is $(calc "$g_paint / $l_paint")x.
-Part of that time is fontconfig's. The same game with a font configuration of its own that lists only the
-folders of its two fonts ($fonts_own fonts instead of this machine's $fonts_all, none of the system's rules) paints
-at $(r "$o_paint") ms ($(r "$o_paint_lo")–$(r "$o_paint_hi")), $(calc "$o_paint / $b_paint")x the bare window, with $(mb "$o_rss") MB at one second. Not made the game's
-own: the player's font settings would no longer apply, and Qt's file dialog behind "Altri sfondi", which shows
-the player's own file names, would have no fallback for the scripts these two fonts lack. Neither half of it
-alone helps (measured once, 2026-12-09, 14 runs each): every font without the system's rules, or the system's
-rules without ghostscript's 105 fonts, painted no sooner than the game as it is.
-Cut left, not made: building the options panel on first use (its sliders are read by every flight tick from
-the start). It would not bring a window of $(step widgets) widgets, four faces of two fonts and an 800-pixel
-picture to the cost of an empty one.
+**1. Start-up (${start_ratio}x the plain window; goal 1.15x: $(verdict "$start_ratio <= 1.15")).** The plain
+window (\`bench/plainwindow.cpp\`) paints at $(r "$y_paint") ms, the game at $(r "$g_paint") ms; the allowance is
+$allowance ms. The plain window is built the way a Qt program is usually written: every control made in \`main\`,
+the picture read by Qt's image reader, QtMultimedia linked to the program and its audio output opened 250 ms
+after the start. What the game does beyond that (\`src/app/application.cpp\`): fontconfig reads its
+configuration on a thread of its own while QApplication connects to the display (the main thread then waits
+$(step fontwait_ms) ms for it); the field's picture is decoded beside it by the game's own JPEG decoder, so Qt
+loads no image plugin; the windows' fonts name the face that draws them (\`src/common/fontfaces.cpp\`), so
+fontconfig never sorts every font for a fallback; the sound module, with the $module_libs libraries it brings,
+is loaded by the sound thread after the first paint, not by the dynamic loader before \`main\`. What the game
+builds that the plain window does not: the skinned frame, the discs and fragments of the field, the options panel
+($(step widgets) widgets in all). For information, against the empty window the game is
+$(calc "$g_paint / $b_paint")x and against the window with one line of text $(calc "$g_paint / $l_paint")x; one
+line of text alone makes the empty window $(calc "$l_paint / $b_paint")x slower, what starting fonts costs any
+window that shows text.
 
-**2. Memory (${rss_ratio}x; goal 1.3x: $(verdict "$rss_ratio <= 1.3")).** The allowance is $rss_allowance MB above
-the bare window. One line of text takes $label_share MB of it (fontconfig, FreeType, HarfBuzz and the fonts
-themselves); the sound output stack about $sound_share MB (table above), which the sound thread loads 250 ms
-after the start, once the window is on screen; the rest is the game's widgets, pictures and code. Loading the
-sound module only when the first cue is asked for would take the sound stack out of this one-second figure,
-but not out of any game that makes a sound, and it would make the player's first shot wait for it: not done.
-Even without it, the goal would be missed by what remains, the game itself: one line of text and the sound
-stack together take $(calc "$label_share + $sound_share" 1) MB of the $rss_allowance MB, before the field's picture
-(2.2 MB at 832x666), the window's widgets and the game's code.
+**2. Memory (${rss_ratio}x the plain window; goal 1.15x: $(verdict "$rss_ratio <= 1.15")).** The game holds
+$(mb "$g_rss") MB one second after its start, the plain window $(mb "$y_rss") MB; the allowance is $rss_allowance MB.
+The largest groups of the difference, by mapping (table above): $groups. For information, the empty window holds
+$(mb "$b_rss") MB and the window with one line of text $(mb "$l_rss") MB.
 
 **3b. Flight, maximised on 1920x1080 (${max_ratio}x; goal 1.5x: $(verdict "$max_ratio <= 1.5")).** On this
 screen no disc flies: while maximised the game's right limit stays at 11175 twips (745 px from the field's left
@@ -459,7 +544,8 @@ measured in this one session on this one machine, with the smallest and largest 
 Machine: $(nproc) cores, $cpu_model, $mem_total; $os; Qt $qt_version; Xvfb 1920x1080x24 without a window
 manager. Load average (1, 5, 15 min) $load_before at the start and $load_after at the end: other work on the
 machine makes the timings noisier and slower, the ratios less so, since both sides of each ratio ran
-interleaved. Audio: no audio server, except in row 5b ($pulse_state). Profiles: $perf_state.
+interleaved. Audio: no audio server, except in rows 5b and 5d ($pulse_state)
+and 5e ($pipewire_state). Profiles: $perf_state.
 
 | # | Measure | Volarino: median (min–max) | Yardstick | Ratio | Goal | Result |
 |---|---|---|---|---|---|---|
@@ -481,11 +567,16 @@ Goals missed: ${failed:-none}.
    start. "Painted" is the first moment the
    window showed the picture it still shows at the end (an unpainted X window shows whatever lies below it),
    so it includes the dynamic loader, Qt's start, building the window and its whole first paint. The yardstick,
-   \`bench/bare.cpp\`, is a Qt Widgets program that only shows an empty 499x389 window, built in the same tree
-   with the same flags. $start_runs runs each, taking turns in a rotating order with the bare window showing one
-   line of text, the game with a font configuration of its own (under "What was done" below) and, for the
-   figure in 5, the game with a PulseAudio server running; one warm-up round first.
-   Mapped (median): game $(r "$g_map") ms, bare $(r "$b_map") ms.
+   \`bench/plainwindow.cpp\`, built in the same tree with the same flags, holds what the game's window shows at
+   start, made the plainest way: a 499x389 window; the title "Volarino" in Comic Neue bold, the face the game's
+   title is drawn with, and four small title buttons; the four buttons and four counter labels of the game's
+   panel in Liberation Sans, the game's other face; the field's 832x666 JPEG, compiled in, read by Qt's image
+   reader and scaled to the field; a progress bar; and 250 ms after the start a \`QAudioSink\` opened on
+   \`QMediaDevices::defaultAudioOutput()\`, QtMultimedia linked to the program. For information,
+   \`bench/bare.cpp\` shows an empty window of the same size, or one with a line of text. $start_runs runs each,
+   taking turns in a rotating order with the empty window, the one-line window and, for the figure in 5, the
+   game with a PulseAudio server running; one warm-up round first.
+   Mapped (median): game $(r "$g_map") ms, plain window $(r "$y_map") ms, empty window $(r "$b_map") ms.
 2. **Memory.** VmRSS from \`/proc/PID/status\`, read by the same watcher 1.0 s after each start above.
 3. **Flight cost.** \`bench/benchdriver.cpp\` links the game's library and builds the window as the program does
    (real Qt services; icon and audio output 250 ms after showing it), then presses "Lancia"
@@ -501,16 +592,35 @@ Goals missed: ${failed:-none}.
 4. **Tick regularity.** The same driver notes the time of every \`Timer1\` timeout during the normal-window
    flights and keeps the intervals between two ticks of one flight ($t_count intervals in all; largest seen
    $(r "$t_max" 2) ms). The mean and the 99th percentile are per run.
-5. **Sound.** The driver times \`QtPlatformServices::startCue\` (that is \`SoundCueBank::play\`, what
-   \`PlaySoundCue\` calls before its yield) with \`QElapsedTimer\`, $sound_calls calls per run in the order of
-   play, the first one included, 40 ms apart, after \`prepareSound\` has run from the event loop as at start-up.
-   The bank hands each cue to its sound thread, which stops the stream playing and opens a new one with the
-   cue; with an audio server that takes a round trip to it, which the click no longer waits for. The driver
-   also times that work on its own (stop, start, $sound_calls times) and shows it beside row 5b.
-   Default audio output: ${sn_device/yes/one} without a server${sp_device:+, ${sp_device/yes/one} with PulseAudio}.
+5. **Sound.** Rows 5d and 5e are what the player hears. \`bench/soundlatency.cpp\` records the monitor of the
+   audio server's null sink, the sound as it leaves the server, in fragments of about 1 ms: a thread of its own
+   reads 32 frames at a time and notes when each read came back (\`CLOCK_MONOTONIC\`). It starts the game, waits
+   for its window and 1.5 s more (the sound output opens 250 ms after the start), then presses the left button
+   through XTest at (70, 70) in the window, on the field away from the disc: a shot that misses, which plays
+   cue 102. Each press is noted on the same clock in the same process. A shot's latency is the time from the
+   press to the first read holding a sample above 64 (of 32767); a press with nothing heard within 500 ms is
+   silent; a press whose last 100 ms were not silent would be left out (left out in all: $(latency_left_out)).
+   Then, in the same run, once the game has ended: the floor, a plain client of the same server that opens a
+   playback stream (target length 5 ms, the server asked to keep its latency to it) and, half a second later,
+   writes the same cue whole into it as many times, each write noted like a press. Shots come 0.8 to 1.0 s apart,
+   at random. $latency_runs runs of $latency_shots shots under each server, the game started afresh each run;
+   median and 90th percentile per run, the cell giving the median of the runs (smallest and largest run in
+   brackets) and the median of the runs' 90th percentiles; silent shots added up. Both sides include the cue's
+   own $(r "$cue_lead" 1) ms of near silence at its start; a null sink mixes ahead of any sound card's clock and
+   hands the monitor what it has mixed at once, so a figure can be shorter than that. PulseAudio is the bench's own server;
+   PipeWire runs headless (pipewire, WirePlumber and pipewire-pulse, with a runtime folder and a D-Bus session
+   bus of their own), its null sink made through the pulse server, which gives no stream a cycle shorter than
+   256/48000 s (5.3 ms): the recorder's 1 ms fragments ask for no shorter cycle than the game's own stream runs at.
+   Rows 5a and 5b time the call instead, and are information: the driver times
+   \`QtPlatformServices::startCue\` (that is \`SoundCueBank::play\`, what \`PlaySoundCue\` calls before its
+   yield) with \`QElapsedTimer\`, $sound_calls calls per run in the order of play, the first one included, 40 ms
+   apart, after \`prepareSound\` has run from the event loop as at start-up. A call that returns at once cannot
+   tell whether its cue was heard: on the sound output the game had before, these rows passed at 0.02 ms while
+   most cues of a game on a real server never sounded. The sound output the game found: $sn_output without a
+   server${sp_output:+, $sp_output with PulseAudio}.
    The cues are parsed once when the services are built (all of them in $(r "$bank_ms" 2) ms; parsing the launch
-   cue alone takes $(r "$parse_ms" 4) ms); each play hands the sink the very buffer parsed then, which the
-   driver checks by its address.
+   cue alone takes $(r "$parse_ms" 4) ms); each play hands the sound thread the very buffer parsed then, which
+   the driver checks by its address.
    With PulseAudio running, the start-up of row 1 measures $(r "${gp_paint:-0}") ms
    ($(r "${gp_paint_lo:-0}")–$(r "${gp_paint_hi:-0}")).
 6. **Background picker.** The driver opens the picker ("Apri sfondo"), sets the scroll bar to 2 and times the
@@ -522,19 +632,20 @@ Goals missed: ${failed:-none}.
 ## Where the time and the memory go
 
 **Start-up**, steps inside the game's process (driver, median of 9, wall time in ms from \`main\`):
-QApplication $(step qapplication_ms) (the same step as in the bare window: the X connection and the platform
+QApplication $(step qapplication_ms) (the same step as in any Qt window: the X connection and the platform
 plugin; fontconfig and the field's picture are read meanwhile on other threads), waiting for fontconfig
 $(step fontwait_ms), settings, translations and the font database read with its faces chosen
 $(step configure_ms), sound cues parsed $(step cues_ms), game window built $(step window_ms), shown
 $(step show_ms); then, from the event loop, the first repaint pass of the window, $(step paint_ms) ms with its
 hand-over to the X server (ending at $(step paint_to) ms). After it, 250 ms
 from the start: the window icon in $(step icon_ms) ms, then the sound thread asked for the audio output
-($(step sound_ms) ms on the main thread), which it had open $(step output_ms) ms later (in the driver, which links
-QtMultimedia for its own measures, so without the mapping of the module's libraries). Dynamic loader:
-$game_libs shared libraries and $game_relocs relocations for the game, $bare_libs and $bare_relocs for the bare
-window; the sound module brings $module_libs more libraries, loaded on the sound thread.
+($(step sound_ms) ms on the main thread), which it had open $(step output_ms) ms later. Dynamic loader:
+$game_libs shared libraries and $game_relocs relocations for the game, $plain_libs and $plain_relocs for the plain
+window, $bare_libs and $bare_relocs for the empty one; the game's sound module brings $module_libs more libraries,
+loaded on the sound thread.
 
-**Memory**, the game's resident set minus the bare window's, by mapping (kB):
+**Memory**, the game's resident set minus the plain window's, by mapping (kB; below zero, more in the plain
+window):
 
 | kB | Group |
 |---|---|
@@ -542,7 +653,7 @@ EOF
     awk -F'\t' '{ printf "| %s | %s |\n", $1, $2 }' "$tmp/map-groups"
     cat <<EOF
 
-Largest single differences (kB, game minus bare): $(head -n 8 "$tmp/map-diff" |
+Largest single differences (kB, game minus plain window): $(head -n 8 "$tmp/map-diff" |
     awk '{ n = $4; sub(/.*\//, "", n); printf "%s%s %d", sep, n, $1; sep = ", " }').
 
 **Flight**, repaints per second of flight (driver, one run):
@@ -559,10 +670,10 @@ $(r "${p_libjpeg:-0}" 2) ms (same pixels as Qt's: ${p_same}).
 EOF
     if [ -s "$tmp/profile-start" ]; then
         printf '\nperf, CPU per start by library (ms; 6 starts each, sampled at 10 kHz; the kernel part is page\n'
-        printf 'faults, mapping files and starting the process):\n\n| Library | Game | Bare window |\n|---|---|---|\n'
+        printf 'faults, mapping files and starting the process):\n\n| Library | Game | Plain window |\n|---|---|---|\n'
         awk -F'\t' '{ printf "| %s | %s | %s |\n", $1, $2, $3 }' "$tmp/profile-start"
         awk -F'\t' 'FNR == NR { g += $2; next } { b += $2 } END { printf "| all | %.1f | %.1f |\n", g, b }' \
-            "$tmp/start-cpu-volarino" "$tmp/start-cpu-volarino_bare"
+            "$tmp/start-cpu-volarino" "$tmp/start-cpu-volarino_plainwindow"
     fi
     if [ -s "$tmp/profile-picker" ]; then
         printf '\nperf, the picker bench (pages, loader, plain and file decodes, repaints; top symbols):\n\n```\n'

@@ -13,11 +13,12 @@
 //
 // A shot's latency is the time from its press (or write) to the first read that brought a sample above the
 // threshold; a shot with no such read within the window counts as silent; a shot whose last 100 ms before the
-// press were not silent (the sound before it still playing) is left out. Both sides are timed in this one
-// process, so their difference is what the server and the recorder add: the same on both sides.
+// press were not silent (the sound before it still playing) is left out. Presses, writes and reads are timed on one
+// clock in this one process; what the recorder and the server add is the same for the game and for the floor.
 //
 // Prints one line of name=value pairs: game_median_ms, game_p90_ms, game_first_ms (the run's first shot),
-// game_silent, game_shots, game_left_out, and the same for floor_.
+// game_silent, game_shots, game_left_out, the same for floor_, and cue_lead_ms, how long the cue's samples stay
+// at or below the threshold from its start (both sides include it).
 //
 // Options: -n SHOTS (10), -g GAP_MS between shots (800, plus up to 200 at random), -x X -y Y the point in the
 // window (70 70), -t THRESHOLD (64 of 32767), -s SOURCE (null.monitor), -W WINDOW_MS (500), -S SETTLE_MS after the
@@ -483,7 +484,15 @@ int main(int argc, char* argv[])
         plain.push_back(heardAfter(recorder, at, windowMs));
     report("game", game);
     report("floor", plain);
-    std::printf("reads=%zu\n", recorder.reads().size());
+    // Where the cue itself first rises above the threshold: both sides' figures include this much.
+    std::size_t lead = 0;
+    const std::size_t samples = sample.pcm.size() / 2;
+    while (lead < samples &&
+           std::abs(static_cast<int>(static_cast<std::int16_t>(le16(sample.pcm.data() + 2 * lead)))) <= threshold)
+        ++lead;
+    std::printf("cue_lead_ms=%.2f reads=%zu\n",
+                1000.0 * static_cast<double>(lead / sample.spec.channels) / static_cast<double>(sample.spec.rate),
+                recorder.reads().size());
     XCloseDisplay(display);
     return 0;
 }
