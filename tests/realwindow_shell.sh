@@ -3,7 +3,8 @@
 # through at the corners, the help button opens the help window, the size button maximises and restores, and
 # the close button with its question ends the program: with the help window open the game window slides away
 # and the program lives on until the help window is closed; closed while maximised, it ends at once.
-# Keeps screenshots of every step.
+# Then, without a window manager and under openbox, a drag of the title with each button ends at that
+# button's release. Keeps screenshots of every step.
 # Usage: realwindow_shell.sh VOLARINO_EXECUTABLE SCREENSHOT_DIR
 set -euo pipefail
 exe=$1
@@ -24,6 +25,44 @@ ends_within() {
         sleep 0.1
     done
     return 1
+}
+
+# Waits up to $1 seconds for the command that follows to succeed.
+within() {
+    local tenths=$(($1 * 10))
+    shift
+    for ((i = 0; i < tenths; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+window_at() { [ "$(geometry "$win" | cut -d' ' -f1,2)" = "$1 $2" ]; }
+help_shown() { xdotool search --onlyvisible --name '^Informazioni$' >/dev/null; }
+help_gone() { ! help_shown; }
+
+# Drags the game window by its title with X button $1 (1 left, 2 middle, 3 right), lets go and moves on, as a
+# player would: the window follows the drag and stays where the button was let go. A click on the help button
+# where the window stayed proves it: it reaches the game only once the drag has let go of the pointer, and
+# finds the button only if the window did not move on.
+title_drag() {
+    local gx gy
+    read -r gx gy _ _ <<<"$(geometry "$win")"
+    xdotool mousemove $((gx + 300)) $((gy + 10)) mousedown "$1"
+    xdotool mousemove $((gx + 330)) $((gy + 25)) mousemove $((gx + 360)) $((gy + 50))
+    within 60 window_at $((gx + 60)) $((gy + 40)) || fail "button $1: the window did not follow the drag of its title"
+    xdotool mouseup "$1"
+    xdotool mousemove $((gx + 560)) $((gy + 300)) mousemove $((gx + 600)) $((gy + 350))
+    xdotool mousemove $((gx + 501)) $((gy + 54)) click 1
+    within 60 help_shown || fail "button $1: the window moved on after the release, to $(geometry "$win")"
+    window_at $((gx + 60)) $((gy + 40)) || fail "button $1: the window moved on after the release, to $(geometry "$win")"
+    shot "shell-drag-$2-button-$1"
+    local help hx hy
+    help=$(find_window '^Informazioni$')
+    read -r hx hy _ _ <<<"$(geometry "$help")"
+    xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
+    within 60 help_gone || fail "the help window's OK did not close it"
 }
 
 # Answers the close question with "Sì" (the default button) from the keyboard.
@@ -111,4 +150,23 @@ xdotool mousemove 1011 14 click 1
 answer_yes shell-question-maximised
 ends_within 3 || fail "closed while maximised, the program did not end"
 pid=
+
+# ---- Third run: title drags without a window manager, where the game moves the window itself.
+start_game "$out/volarino-shell.log"
+title_drag 3 nowm
+title_drag 2 nowm
+kill "$pid"
+pid=
+
+# ---- Fourth run: the same under openbox, which moves the window itself for a left drag.
+openbox >>"$out/volarino-shell.log" 2>&1 &
+wm=$!
+trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null; kill $wm 2>/dev/null || true' EXIT
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+within 60 wm_running || fail "openbox did not start"
+start_game "$out/volarino-shell.log"
+trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null; kill $wm 2>/dev/null || true' EXIT
+for button in 3 2 1; do
+    title_drag "$button" openbox
+done
 echo "screenshots in $out"

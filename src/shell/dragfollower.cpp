@@ -5,17 +5,17 @@
 #include <QMouseEvent>
 #include <QWidget>
 
-DragFollower::DragFollower(QWidget* window)
-    : QObject(window), m_window(window), m_offset(QCursor::pos() - window->pos())
+DragFollower::DragFollower(QWidget* window, Qt::MouseButton button)
+    : QObject(window), m_window(window), m_offset(QCursor::pos() - window->pos()), m_button(button)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-void DragFollower::start(QWidget* window)
+void DragFollower::start(QWidget* window, Qt::MouseButton button)
 {
     if (!window || window->findChild<DragFollower*>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    new DragFollower(window);
+    new DragFollower(window, button);
 }
 
 bool DragFollower::eventFilter(QObject* watched, QEvent* event)
@@ -23,14 +23,15 @@ bool DragFollower::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseMove: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (!m_window || mouse->buttons() == Qt::NoButton)
+        // A move without the button means its release went elsewhere.
+        if (!m_window || !(mouse->buttons() & m_button))
             finish();
         else
             m_window->move(mouse->globalPosition().toPoint() - m_offset);
         break;
     }
     case QEvent::MouseButtonRelease:
-        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton)
+        if (static_cast<QMouseEvent*>(event)->button() == m_button)
             finish();
         break;
     default:

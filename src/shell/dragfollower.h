@@ -1,5 +1,5 @@
 // Moves a window with the pointer while a mouse button is held: the title-bar move where the desktop offers
-// no interactive move of its own (an X server without a window manager, for one).
+// no interactive move of its own (an X server without a window manager, for one), or none for that button.
 #pragma once
 
 #include <QObject>
@@ -12,17 +12,19 @@ class DragFollower : public QObject
 {
     Q_OBJECT
 public:
-    // Starts following from the pointer's current position; does nothing while a follow is already going on.
-    static void start(QWidget* window);
+    // Starts following from the pointer's current position until `button` is released; does nothing while a
+    // follow is already going on.
+    static void start(QWidget* window, Qt::MouseButton button);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    explicit DragFollower(QWidget* window);
+    DragFollower(QWidget* window, Qt::MouseButton button);
     void finish();
 
     QPointer<QWidget> m_window;
     QPoint m_offset; // from the window's top-left corner to the pointer, in screen pixels
+    Qt::MouseButton m_button;
     bool m_finished = false;
 };

@@ -40,10 +40,20 @@ void RoundFormRegion(QWidget* window)
 
 void StartFormDrag(QWidget* window)
 {
-    QWindow* handle = window->windowHandle();
-    if (handle && handle->startSystemMove())
+    // The button that pressed the title ends the move. The desktop's own move (Qt asks X11 window managers for
+    // one driven by button 1) would go on after a right or middle release, so those buttons move the window
+    // here.
+    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
+    if (held == Qt::NoButton || held.testFlag(Qt::LeftButton)) {
+        QWindow* handle = window->windowHandle();
+        if (handle && handle->startSystemMove())
+            return;
+        DragFollower::start(window, Qt::LeftButton);
         return;
-    DragFollower::start(window);
+    }
+    // The lowest button held: the right one, or the middle one.
+    const int bits = held.toInt();
+    DragFollower::start(window, static_cast<Qt::MouseButton>(bits & -bits));
 }
 
 void CenterOnScreen(QWidget* window, QScreen* screen)
