@@ -16,12 +16,19 @@ def check(condition, what):
         print("FAIL:", what)
 
 
-def find_app(name, timeout=20.0):
+# Long enough for a sanitized build starting on a busy two-core machine.
+PATIENCE = 120.0
+
+
+def find_app(name, timeout=PATIENCE):
     end = time.time() + timeout
     while time.time() < end:
-        for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name and app.name.lower() == name:
-                return app
+        try:
+            for app in pyatspi.Registry.getDesktop(0):
+                if app is not None and app.name and app.name.lower() == name:
+                    return app
+        except Exception:
+            pass  # the bus may answer for an application still setting itself up
         time.sleep(0.2)
     return None
 
@@ -39,59 +46,79 @@ def nodes(root):
             pass
 
 
+# Roles are compared by value: their names differ between releases ("push button" became "button").
+def role_is(node, *roles):
+    try:
+        return node.getRole() in roles
+    except Exception:
+        return False
+
+
 def find(root, role, name):
     for node in nodes(root):
         try:
-            if node.getRoleName() == role and node.name == name:
+            if node.getRole() == role and node.name == name:
                 return node
         except Exception:
             continue
     return None
 
 
-def wait_for(predicate, timeout=10.0):
+def wait_for(predicate, timeout=PATIENCE):
     end = time.time() + timeout
     while time.time() < end:
-        if predicate():
-            return True
+        try:
+            if predicate():
+                return True
+        except Exception:
+            pass
         time.sleep(0.1)
     return False
 
 
 app = find_app("volarino")
 if app is None:
-    print("FAIL: the game is not on the accessibility bus")
+    print("FAIL: the game did not appear on the accessibility bus within %d s" % PATIENCE)
     sys.exit(1)
 
-window = next((n for n in nodes(app) if n.name == "Volarino" and n.getRoleName() in ("frame", "window", "filler")), None)
-check(window is not None, "the game window is readable as Volarino")
+
+def game_window():
+    return next((n for n in nodes(app) if n.name == "Volarino" and
+                 role_is(n, pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW, pyatspi.ROLE_FILLER)), None)
+
+
+# The application registers before its window is built: the window is waited for in its own right.
+check(wait_for(lambda: game_window() is not None),
+      "the game window is readable as Volarino (waited %d s for it)" % PATIENCE)
 
 for caption in ("Lancia", "Da capo", "Opzioni", "Esci"):
-    check(find(app, "push button", caption) is not None, "button %s" % caption)
+    check(find(app, pyatspi.ROLE_PUSH_BUTTON, caption) is not None, "button %s" % caption)
 for tip in ("Informazioni", "Riduci a icona", "Ridimensiona", "Chiudi"):
-    button = find(app, "push button", tip)
+    button = find(app, pyatspi.ROLE_PUSH_BUTTON, tip)
     check(button is not None, "title button %s" % tip)
 for caption in ("Colpiti:", "Mancati:"):
-    check(find(app, "label", caption) is not None, "label %s" % caption)
+    check(find(app, pyatspi.ROLE_LABEL, caption) is not None, "label %s" % caption)
 field = next((n for n in nodes(app) if n.name == "Campo di gioco"), None)
 check(field is not None, "the playing field")
 
-lancia = find(app, "push button", "Lancia")
+lancia = find(app, pyatspi.ROLE_PUSH_BUTTON, "Lancia")
 if lancia is not None:
     action = lancia.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
     check(len(names) > 0, "Lancia has an action")
     action.doAction(0)
-    bar = next((n for n in nodes(app) if n.getRoleName() == "progress bar"), None)
+    bar = next((n for n in nodes(app) if role_is(n, pyatspi.ROLE_PROGRESS_BAR)), None)
     check(bar is not None, "the progress bar is there once a disc flies")
     if bar is not None:
         value = bar.queryValue()
-        check(wait_for(lambda: value.currentValue > 0), "the progress bar gives the round's time")
+        check(wait_for(lambda: value.currentValue > 0),
+              "the progress bar gives the round's time (waited %d s for a value above 0)" % PATIENCE)
         check(value.maximumValue == 9000, "the progress bar's maximum")
     # The first disc gets away: the field says so, and the counter reads 1.
     if field is not None:
-        check(wait_for(lambda: field.description == "Mancato!", 15), "the field's message reads Mancato!")
-        counters = [n for n in nodes(app) if n.getRoleName() == "label" and n.name in ("0", "1")]
+        check(wait_for(lambda: field.description == "Mancato!"),
+              "the field's message reads Mancato! (waited %d s for it)" % PATIENCE)
+        counters = [n for n in nodes(app) if role_is(n, pyatspi.ROLE_LABEL) and n.name in ("0", "1")]
         check(any(n.name == "1" for n in counters), "the miss counter reads 1")
 
 print("accessibility: %d failure(s)" % len(failures))
