@@ -109,8 +109,10 @@ start_pipewire() {
     pw_pids+=("$(cat "$pw_dir/dbus.pid")")
     local server
     for server in pipewire wireplumber pipewire-pulse; do
-        # Their state and configuration go to a home of their own, not to the user's.
-        with_pipewire env HOME="$pw_dir/home" "$server" >"$pw_dir/$server.log" 2>&1 &
+        # Their state and configuration go to a home of their own, not to the user's. Started by env itself, not
+        # through a function, so that the pid noted is the server's.
+        env -u PULSE_SERVER XDG_RUNTIME_DIR="$pw_dir" DBUS_SESSION_BUS_ADDRESS="unix:path=$pw_dir/bus" \
+            HOME="$pw_dir/home" "$server" >"$pw_dir/$server.log" 2>&1 &
         pw_pids+=($!)
         pids+=($!)
         if [ "$server" = pipewire ]; then
