@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine for Volarino and builds it: installs the Debian packages that are missing,
+# Sets up a Debian 12 or 13 machine for Volarino and builds it: installs the Debian packages that are missing,
 # configures and builds, then either starts the game or runs the whole test suite.
 #
 #   bash setup.sh          set up, build (Release) and start the game
@@ -11,12 +11,13 @@ mode=${1:-play}
 . scripts/debian-packages.sh
 # Beside the build's packages, the tests need: Xvfb, xdotool, xwininfo and ImageMagick for the real-window
 # checks, openbox for those that need a window manager; desktop-file-utils and appstream to validate the launcher
-# and metainfo, lintian to check the Debian package; dbus, at-spi2-core and pyatspi to read the windows through
-# the desktop's accessibility bus (AT-SPI); PulseAudio, and PipeWire with its pulse server and WirePlumber, so the
-# cues are heard through both kinds of audio server a desktop runs (sox reads back what reached the speakers).
+# and metainfo, lintian to check the Debian package and debootstrap to make a pristine root to install it in;
+# dbus, at-spi2-core and pyatspi to read the windows through the desktop's accessibility bus (AT-SPI);
+# PulseAudio, and PipeWire with its pulse server and WirePlumber, so the cues are heard through both kinds of audio
+# server a desktop runs (sox reads back what reached the speakers).
 packages=("${build_packages[@]}")
 [ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream lintian
-    dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
+    debootstrap dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber sox)
 install_missing "${packages[@]}"
 
