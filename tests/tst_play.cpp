@@ -1,6 +1,8 @@
 // Play in the game window: start-up, launch, flight and miss, the shot and the hit, the fragments' fall,
 // the round clock with its summary, and "Da capo". Time is driven by calling the ticks directly.
 #include "gamefixture.h"
+#include "help/frmhelp.h"
+#include "media/frmsfondo.h"
 #include "media/moddichiarazionicomuni.h"
 
 class TestPlay : public QObject
@@ -19,6 +21,9 @@ private slots:
     void tickDuringTheLaunchCueFliesThePreviousDirection();
     void unknownCueIsSilentAndDoesNotYield();
     void spaceAndEnterLaunchOnceLanciaHasTheFocus();
+    void theKeypadsEnterDidNotLaunch();
+    void everyButtonThatTakesEnterTakesTheKeypadsEnter_data();
+    void everyButtonThatTakesEnterTakesTheKeypadsEnter();
     void countsStopAtTheCeiling();
     void aTickDuringTheMissCueCountedTheDiscTwice();
     void aSecondSpaceDuringTheFlightAskedToQuit();
@@ -214,6 +219,74 @@ void TestPlay::spaceAndEnterLaunchOnceLanciaHasTheFocus()
     QTest::keyClick(f.g().Command1, Qt::Key_Return);
     QVERIFY(f.g().Timer1.isActive());
     QCOMPARE(f.platform.cues(), (QStringList{"cue 101", "cue 104", "cue 101", "cue 104", "cue 101"}));
+}
+
+void TestPlay::theKeypadsEnterDidNotLaunch()
+{
+    GameFixture f;
+    f.launch(0);
+    QVERIFY(f.flyUntilOver() > 0);
+    QCOMPARE(f.g().focusWidget(), f.g().Command1);
+    // The keypad's Enter comes with Qt's keypad modifier.
+    QTest::keyClick(f.g().Command1, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(f.g().Timer1.isActive());
+    QCOMPARE(f.platform.cues(), (QStringList{"cue 101", "cue 104", "cue 101"}));
+    // With another modifier held, neither Enter presses the button.
+    QVERIFY(f.flyUntilOver() > 0);
+    QTest::keyClick(f.g().Command1, Qt::Key_Enter, Qt::KeypadModifier | Qt::ControlModifier);
+    QTest::keyClick(f.g().Command1, Qt::Key_Return, Qt::ControlModifier);
+    QVERIFY(!f.g().Timer1.isActive());
+}
+
+namespace {
+
+// Every button of the three windows that takes Enter (the game's, with its options panel open, the picker's and
+// the help window's), in one order.
+QList<CommandButton*> enterButtons(frmGame& g)
+{
+    QList<CommandButton*> buttons;
+    // CommandButton has no meta-object of its own: findChildren would take every push button for one.
+    for (QWidget* window :
+         {static_cast<QWidget*>(&g), static_cast<QWidget*>(g.sfondo()), static_cast<QWidget*>(g.help())})
+        for (QPushButton* button : window->findChildren<QPushButton*>())
+            if (auto* takesEnter = dynamic_cast<CommandButton*>(button))
+                buttons << takesEnter;
+    return buttons;
+}
+
+void openEveryWindow(frmGame& g)
+{
+    g.Command4_Click();
+    g.Command10_Click();
+    g.imgTitleHelp_Click();
+}
+
+} // namespace
+
+void TestPlay::everyButtonThatTakesEnterTakesTheKeypadsEnter_data()
+{
+    QTest::addColumn<int>("index");
+    GameFixture f;
+    openEveryWindow(f.g());
+    const QList<CommandButton*> buttons = enterButtons(f.g());
+    QCOMPARE(buttons.size(), 8 + 3 + 1);
+    for (int i = 0; i < buttons.size(); ++i)
+        QTest::addRow("%s \"%s\"", qPrintable(buttons[i]->window()->objectName()), qPrintable(buttons[i]->text())) << i;
+}
+
+void TestPlay::everyButtonThatTakesEnterTakesTheKeypadsEnter()
+{
+    QFETCH(int, index);
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Return, Qt::KeyboardModifiers()},
+                                         std::pair{Qt::Key_Enter, Qt::KeyboardModifiers(Qt::KeypadModifier)}}) {
+        GameFixture f;
+        openEveryWindow(f.g());
+        CommandButton* button = enterButtons(f.g()).at(index);
+        QVERIFY(button->isEnabled());
+        QSignalSpy clicks(button, &QAbstractButton::clicked);
+        QTest::keyClick(button, key, modifiers);
+        QCOMPARE(clicks.count(), 1);
+    }
 }
 
 void TestPlay::countsStopAtTheCeiling()

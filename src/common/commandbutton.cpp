@@ -12,8 +12,11 @@ CommandButton::CommandButton(const QString& caption, QWidget* parent) : QPushBut
 
 void CommandButton::keyPressEvent(QKeyEvent* event)
 {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat() &&
-        event->modifiers() == Qt::NoModifier) {
+    // The keypad's Enter arrives as Key_Enter with the keypad modifier; it presses the button as Enter does.
+    const bool plainEnter = event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier;
+    const bool keypadEnter =
+        event->key() == Qt::Key_Enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if ((plainEnter || keypadEnter) && !event->isAutoRepeat()) {
         click();
         return;
     }

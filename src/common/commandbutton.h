@@ -1,4 +1,5 @@
-// A push button as the game's windows expect it: Space and also Enter press it while it has the focus.
+// A push button as the game's windows expect it: Space and also Enter (the main key or the keypad's) press it
+// while it has the focus.
 #pragma once
 
 #include <QPixmap>
