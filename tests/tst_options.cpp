@@ -1,6 +1,7 @@
 // The options panel: pausing and resuming, the speed and size sliders, the colour buttons and dialog.
 #include "common/twips.h"
 #include "gamefixture.h"
+#include "help/frmhelp.h"
 
 class TestOptions : public QObject
 {
@@ -23,7 +24,26 @@ private slots:
     void cancelledColourDialogChangesNothing();
     void dialogColourReplacesTheButtonColour();
     void lanciaWorksWithThePanelOpen();
+    void panelCaptionsSatLowerThanDesigned();
+    void everyLabelOfBothWindowsDrawsFromItsTop();
 };
+
+namespace {
+
+// The first row, from the top, in which the label draws anything.
+int firstInkRow(QLabel& label)
+{
+    QImage drawn(label.size(), QImage::Format_ARGB32);
+    drawn.fill(Qt::transparent);
+    label.render(&drawn, QPoint(), QRegion(), QWidget::RenderFlags());
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (qAlpha(drawn.pixel(x, y)) > 0)
+                return y;
+    return -1;
+}
+
+} // namespace
 
 void TestOptions::panelLooksAsDesigned()
 {
@@ -261,6 +281,36 @@ void TestOptions::lanciaWorksWithThePanelOpen()
     QVERIFY(f.g().Picture1->isEnabled());
     QVERIFY(f.g().Timer1.isActive());
     QVERIFY(f.g().tmrGenerale.isActive());
+}
+
+void TestOptions::panelCaptionsSatLowerThanDesigned()
+{
+    GameFixture f;
+    frmGame& g = f.g();
+    g.Command4_Click();
+    // "Velocità", "Grandezza", "Colore": the capitals reach up to the top of the text's line, a few pixels below
+    // the top of the 25-pixel box; a vertically centred caption started about 8 pixels in.
+    for (QLabel* caption : {g.Label4, g.Label5, g.Label6}) {
+        QCOMPARE(caption->height(), 25);
+        const int top = firstInkRow(*caption);
+        QVERIFY2(top >= 0 && top <= 4,
+                 qPrintable(QStringLiteral("%1 starts %2 px into its box").arg(caption->text()).arg(top)));
+    }
+}
+
+void TestOptions::everyLabelOfBothWindowsDrawsFromItsTop()
+{
+    GameFixture f;
+    f.g().imgTitleHelp_Click();
+    QVERIFY(f.g().help());
+    QList<QLabel*> labels = f.g().findChildren<QLabel*>();
+    labels += f.g().help()->findChildren<QLabel*>();
+    QVERIFY(labels.size() >= 10);
+    for (QLabel* label : labels) {
+        const QString name = label->objectName().isEmpty() ? label->text() : label->objectName();
+        QVERIFY2((label->alignment() & Qt::AlignVertical_Mask) == Qt::AlignTop, qPrintable(name));
+        QVERIFY2((label->alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignLeft, qPrintable(name));
+    }
 }
 
 QTEST_MAIN(TestOptions)

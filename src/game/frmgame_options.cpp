@@ -98,6 +98,9 @@ void frmGame::buildOptionsPanel()
         auto* text = new QLabel(caption, Frame1);
         Twips::place(text, l, t, w, h);
         text->setFont(panelFont());
+        // A classic label draws its text from the top of its box, wrapping at its width; Qt's would centre it.
+        text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        text->setWordWrap(true);
         return text;
     };
     Label4 = label(QStringLiteral("Velocità del piattello"), 240, 360, 2415, 375);
