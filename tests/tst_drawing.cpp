@@ -11,6 +11,7 @@
 #include <QAbstractButton>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QPainter>
 #include <QPushButton>
 #include <functional>
 
@@ -22,17 +23,41 @@ QImage shown(QWidget& widget)
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// The count's size as the label's rule has it, searched from the full size down every time.
-int largestFit(const QLabel& label)
+// The first and last pixel columns a count's ink covers when drawn from x = 0 at `pixelSize`.
+std::pair<int, int> inkColumns(const QLabel& label, int pixelSize)
 {
     QFont sized = label.font();
-    int size = sized.pixelSize();
-    while (size > 6) {
-        sized.setPixelSize(size);
-        if (QFontMetrics(sized).horizontalAdvance(label.text()) <= label.width())
-            break;
+    sized.setPixelSize(pixelSize);
+    constexpr int Margin = 20;
+    QImage drawn(400, 60, QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    QPainter painter(&drawn);
+    painter.setFont(sized);
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(Margin, 40), label.text());
+    painter.end();
+    int first = drawn.width(), last = -1;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (qAlpha(drawn.pixel(x, y)) > 0) {
+                first = qMin(first, x - Margin);
+                last = qMax(last, x - Margin);
+            }
+    return {first, last};
+}
+
+bool inkFits(const QLabel& label, int pixelSize)
+{
+    const auto [first, last] = inkColumns(label, pixelSize);
+    return first >= 0 && last < label.width();
+}
+
+// The count's size as the rule has it: the label's own while no ink would be cut, else the largest that cuts none.
+int largestFit(const QLabel& label)
+{
+    int size = label.font().pixelSize();
+    while (size > 6 && !inkFits(label, size))
         --size;
-    }
     return size;
 }
 
@@ -49,6 +74,7 @@ private slots:
     void buttonShowsItsCurrentLook_data();
     void buttonShowsItsCurrentLook();
     void countSizeFollowsEveryCount();
+    void countsShrankWhileTheirInkStillFitted();
     void roundBarFillsInStepWithTheRound_data();
     void roundBarFillsInStepWithTheRound();
     void classicFacesGetTheFirstInstalledLookAlike_data();
@@ -133,6 +159,39 @@ void TestDrawing::countSizeFollowsEveryCount()
     QVERIFY(narrow < full);
     count->resize(count->width() * 3, count->height());
     QCOMPARE(count->shownPixelSize(), full);
+}
+
+void TestDrawing::countsShrankWhileTheirInkStillFitted()
+{
+    GameFixture f;
+    for (QLabel* label : {f.g().lblpunti, f.g().lblmancati}) {
+        auto* count = static_cast<CounterLabel*>(label);
+        const int full = count->font().pixelSize();
+        QCOMPARE(full, 19); // Arial 14.25 pt
+        // Every count is drawn whole in its place, at the full size for as long as that cuts nothing.
+        for (const char* text : {"0", "9", "10", "99", "100", "999", "1000", "9999", "12345", "32767"}) {
+            count->setText(QString::fromLatin1(text));
+            const int shown = count->shownPixelSize();
+            QVERIFY2(inkFits(*count, shown), text);
+            if (shown < full)
+                QVERIFY2(!inkFits(*count, shown + 1), qPrintable(QStringLiteral("%1 drawn at %2 px although %3 px fits")
+                                                                     .arg(QString::fromLatin1(text))
+                                                                     .arg(shown)
+                                                                     .arg(shown + 1)));
+        }
+        // Where the ink just fits and only the advance of the last digit reaches past the edge, the count keeps
+        // its size: the advance's right bearing is blank.
+        count->setText(QStringLiteral("100"));
+        const auto [first, last] = inkColumns(*count, full);
+        QVERIFY(first >= 0);
+        const int width = count->width();
+        count->resize(last + 1, count->height());
+        QVERIFY(QFontMetrics(count->font()).horizontalAdvance(count->text()) > count->width());
+        QCOMPARE(count->shownPixelSize(), full);
+        count->resize(last, count->height());
+        QVERIFY(count->shownPixelSize() < full);
+        count->resize(width, count->height());
+    }
 }
 
 void TestDrawing::roundBarFillsInStepWithTheRound_data()

@@ -1,5 +1,5 @@
-// A count on the score panel: left-aligned, and drawn smaller when the number grows wider than its place,
-// so five digits still read in full instead of being cut off.
+// A count on the score panel: left-aligned, and drawn smaller only when the number would be cut off at the
+// full size, so long counts still read in full.
 #pragma once
 
 #include <QLabel>
@@ -9,8 +9,8 @@ class CounterLabel : public QLabel
 public:
     using QLabel::QLabel;
 
-    // The pixel size the count is drawn in: the label's own, or the largest smaller one (down to 6) in which
-    // the count fits its width.
+    // The pixel size the count is drawn in: the label's own while the count's ink lies within the label, else
+    // the largest smaller one (down to 6) at which none of it would be cut.
     int shownPixelSize() const;
 
 protected:
@@ -21,5 +21,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Whether no ink of the count, drawn at `pixelSize`, would be cut off by the label's edges.
     bool fits(int pixelSize) const;
 };
