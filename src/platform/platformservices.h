@@ -38,7 +38,8 @@ public:
 
     virtual void beep() = 0;
 
-    // Modal message box; an empty title means the application's own.
+    // Modal message box; an empty title means the application's own. A Yes/No box has no cancel: only its two
+    // buttons answer it, not Escape nor the window's close.
     virtual int messageBox(QWidget* parent, const QString& prompt, int style, const QString& title) = 0;
 
     // Modal colour dialog: the colour confirmed, or nothing when cancelled.

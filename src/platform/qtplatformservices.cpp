@@ -1,12 +1,55 @@
 #include "qtplatformservices.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStringList>
 #include <cstdlib>
 #include <unistd.h>
+
+namespace {
+
+// The classic message box: a Yes/No question has no cancel, so only "Sì" and "No" answer it. Qt would take
+// Escape, or the window manager's close, for a No.
+class MessageBox : public QMessageBox
+{
+public:
+    MessageBox(Icon icon, const QString& title, const QString& text, StandardButtons buttons, QWidget* parent,
+               bool onlyButtonsAnswer)
+        : QMessageBox(icon, title, text, buttons, parent), m_onlyButtonsAnswer(onlyButtonsAnswer)
+    {
+        if (m_onlyButtonsAnswer)
+            setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (m_onlyButtonsAnswer && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+    void closeEvent(QCloseEvent* event) override
+    {
+        // Pressing a button closes the box too; anything else that would close it is refused.
+        if (m_onlyButtonsAnswer && !clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool m_onlyButtonsAnswer;
+};
+
+} // namespace
 
 QtPlatformServices::QtPlatformServices()
 {
@@ -55,8 +98,8 @@ int QtPlatformServices::messageBox(QWidget* parent, const QString& prompt, int s
     const bool yesNo = (style & 0x7) == YesNo;
     QString text = prompt;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QMessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
-                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    MessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+                   yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent, yesNo);
     box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (!yesNo)
