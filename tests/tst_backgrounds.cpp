@@ -5,6 +5,7 @@
 #include "media/frmsfondo.h"
 #include "media/picturedecoder.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -36,6 +37,14 @@ private slots:
     void altriSfondiPreviewsAPictureFile();
     void altriSfondiRefusesWhatIsNoPicture_data();
     void altriSfondiRefusesWhatIsNoPicture();
+    void pickerOpenedWithTheFocusOnOkSoEnterAppliedPicture101();
+    void arrowKeysPageThroughTheLandscapes_data();
+    void arrowKeysPageThroughTheLandscapes();
+    void tabFollowsTheDesignedOrder();
+    void transparentPictureShowedThePreviousPreviewThroughIt_data();
+    void transparentPictureShowedThePreviousPreviewThroughIt();
+    void pickerReopenedWhereThePlayerHadLeftIt_data();
+    void pickerReopenedWhereThePlayerHadLeftIt();
 
 private:
     QTemporaryDir m_dir;
@@ -324,6 +333,181 @@ void TestBackgrounds::altriSfondiRefusesWhatIsNoPicture()
     QVERIFY2(clock.elapsed() < 2000, "refusing a file must not hang");
     QCOMPARE(picker->preview().cacheKey(), key);
     QVERIFY(f.platform.messages.isEmpty());
+}
+
+namespace {
+
+// Opens the picker and waits until it is the active window, as it is on a desktop once shown.
+frmSfondo* openActive(GameFixture& f)
+{
+    f.g().Command10_Click();
+    frmSfondo* picker = f.g().sfondo();
+    picker->activateWindow();
+    if (!QTest::qWaitForWindowActive(picker))
+        return nullptr;
+    return picker;
+}
+
+} // namespace
+
+void TestBackgrounds::pickerOpenedWithTheFocusOnOkSoEnterAppliedPicture101()
+{
+    GameFixture f;
+    frmSfondo* picker = openActive(f);
+    QVERIFY2(picker, "the picker never became the active window");
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(picker->HScroll1));
+    // Enter and Space on the scroll bar apply nothing: no button is the picker's default.
+    const qint64 field = f.g().Picture1->picture().cacheKey();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(picker->isVisible());
+    QCOMPARE(f.g().Picture1->picture().cacheKey(), field);
+
+    // Every later opening puts the focus there again, wherever it was when the picker closed.
+    picker->Command2->setFocus();
+    picker->Command2->click();
+    QVERIFY(!picker->isVisible());
+    QVERIFY(openActive(f));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(picker->HScroll1));
+}
+
+void TestBackgrounds::arrowKeysPageThroughTheLandscapes_data()
+{
+    QTest::addColumn<int>("forward");
+    QTest::addColumn<int>("back");
+    QTest::newRow("right and left") << int(Qt::Key_Right) << int(Qt::Key_Left);
+    QTest::newRow("down and up") << int(Qt::Key_Down) << int(Qt::Key_Up);
+}
+
+void TestBackgrounds::arrowKeysPageThroughTheLandscapes()
+{
+    QFETCH(int, forward);
+    QFETCH(int, back);
+    GameFixture f;
+    frmSfondo* picker = openActive(f);
+    QVERIFY2(picker, "the picker never became the active window");
+    const QList<QSize> sizes{{787, 807}, {800, 532}, {770, 739}, {800, 532}, {800, 532}, {832, 666}, {800, 532}};
+    for (int value = 2; value <= 7; ++value) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(forward));
+        QCOMPARE(picker->HScroll1->value(), value);
+        QCOMPARE(picker->preview().size(), sizes[value - 1]);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(forward));
+    QCOMPARE(picker->HScroll1->value(), 7);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(back));
+    QCOMPARE(picker->HScroll1->value(), 6);
+    QCOMPARE(picker->preview().size(), sizes[5]);
+}
+
+void TestBackgrounds::tabFollowsTheDesignedOrder()
+{
+    GameFixture f;
+    frmSfondo* picker = openActive(f);
+    QVERIFY2(picker, "the picker never became the active window");
+    const QList<QWidget*> order{picker->Command1, picker->Command2, picker->Command3, picker->HScroll1};
+    for (QWidget* next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(picker->Command3));
+}
+
+void TestBackgrounds::transparentPictureShowedThePreviousPreviewThroughIt_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QPoint>("clear"); // a see-through pixel of the picture
+    QTest::addColumn<QPoint>("solid"); // a solid green one, or none
+
+    // 200 x 100 pixels: the left half see-through, the right half solid green.
+    QImage halves(200, 100, QImage::Format_ARGB32);
+    halves.fill(Qt::transparent);
+    for (int y = 0; y < halves.height(); ++y)
+        for (int x = 100; x < 200; ++x)
+            halves.setPixelColor(x, y, QColor(0, 160, 0));
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && halves.save(&buffer, "PNG"));
+    QTest::newRow("PNG with alpha") << QStringLiteral("vetro.png") << png << QPoint(50, 50) << QPoint(150, 50);
+    // Qt writes no GIF: one pixel whose only colour is the transparent one, byte by byte.
+    const QByteArray gif = QByteArray::fromHex("47494638396101000100800000000000ffffff21f90401000000002c000000000100"
+                                               "01000002024401003b");
+    QTest::newRow("GIF with a transparent colour") << QStringLiteral("vetro.gif") << gif << QPoint(0, 0) << QPoint();
+}
+
+void TestBackgrounds::transparentPictureShowedThePreviousPreviewThroughIt()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QPoint, clear);
+    QFETCH(QPoint, solid);
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    GameFixture f;
+    f.g().Command10_Click();
+    frmSfondo* picker = f.g().sfondo();
+    f.platform.files.push_back(path);
+    picker->Command3_Click();
+    QVERIFY2(picker->preview().size() != QSize(787, 807), "the picture file was not taken");
+    QVERIFY(picker->preview().hasAlphaChannel());
+
+    // What the window held before (the previous preview, here a loud magenta) must not show through: the
+    // picker paints every pixel it is asked to, in the window's colour under the picture.
+    QImage screen(picker->size(), QImage::Format_RGB32);
+    screen.fill(QColor(255, 0, 255));
+    picker->render(&screen, QPoint(), QRegion(), QWidget::RenderFlags());
+    const QColor window = picker->palette().color(QPalette::Window);
+    QCOMPARE(screen.pixelColor(clear), window);
+    if (!solid.isNull())
+        QCOMPARE(screen.pixelColor(solid), QColor(0, 160, 0));
+    // Beyond the picture, the window's colour as before.
+    QCOMPARE(screen.pixelColor(400, 300), window);
+}
+
+void TestBackgrounds::pickerReopenedWhereThePlayerHadLeftIt_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("OK") << QStringLiteral("OK");
+    QTest::newRow("Annulla") << QStringLiteral("Annulla");
+    QTest::newRow("window closed") << QStringLiteral("close");
+}
+
+void TestBackgrounds::pickerReopenedWhereThePlayerHadLeftIt()
+{
+    QFETCH(QString, how);
+    GameFixture f;
+    f.g().Command10_Click();
+    frmSfondo* picker = f.g().sfondo();
+    // Design: left 225, top 0 twips; client area 12000 x 9000 twips.
+    QCOMPARE(picker->pos(), QPoint(15, 0));
+    QCOMPARE(picker->size(), QSize(800, 600));
+    picker->move(240, 130);
+    picker->resize(520, 410);
+    QTRY_COMPARE(picker->pos(), QPoint(240, 130));
+    if (how == QLatin1String("OK"))
+        picker->Command1->click();
+    else if (how == QLatin1String("Annulla"))
+        picker->Command2->click();
+    else
+        picker->close();
+    QVERIFY(!picker->isVisible());
+    f.g().Command10_Click();
+    QCOMPARE(f.g().sfondo(), picker);
+    QVERIFY(picker->isVisible());
+    QCOMPARE(picker->pos(), QPoint(15, 0));
+    QCOMPARE(picker->size(), QSize(800, 600));
+    QCOMPARE(picker->HScroll1->geometry(), QRect(248, 568, 257, 25));
+
+    // Brought to the front while open, it stays where the player put it.
+    picker->move(60, 40);
+    QTRY_COMPARE(picker->pos(), QPoint(60, 40));
+    f.g().Command10_Click();
+    QCOMPARE(picker->pos(), QPoint(60, 40));
 }
 
 QTEST_MAIN(TestBackgrounds)

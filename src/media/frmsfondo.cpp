@@ -17,11 +17,14 @@ frmSfondo::frmSfondo(frmGame& game, PlatformServices& platform) : QWidget(nullpt
 {
     setObjectName(QStringLiteral("frmSfondo"));
     setWindowTitle(QStringLiteral("Form1"));
-    resize(Twips::toPixels(12000), Twips::toPixels(9000));
-    move(Twips::toPixels(225), 0);
+    placeAtDesign();
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     HScroll1 = new QScrollBar(Qt::Horizontal, this);
+    // First in the tab order and focused at every opening: the arrow keys page through the landscapes. Qt's
+    // scroll bars take no focus unless told to.
+    HScroll1->setFocusPolicy(Qt::StrongFocus);
+    HScroll1->installEventFilter(this);
     Twips::place(HScroll1, 3720, 8520, 3855, 375);
     HScroll1->setRange(1, 7);
     HScroll1->setSingleStep(1);
@@ -49,10 +52,21 @@ frmSfondo::frmSfondo(frmGame& game, PlatformServices& platform) : QWidget(nullpt
 
 frmSfondo::~frmSfondo() = default;
 
+void frmSfondo::placeAtDesign()
+{
+    resize(Twips::toPixels(12000), Twips::toPixels(9000));
+    move(Twips::toPixels(225), 0);
+}
+
 void frmSfondo::open()
 {
-    if (!m_loaded)
+    if (!m_loaded) {
+        // Loaded anew: at its design place and size, whatever the player made of it before the last close, and
+        // with the focus on the first control of the tab order.
+        placeAtDesign();
         Form_Load();
+        HScroll1->setFocus();
+    }
     show();
     raise();
     activateWindow();
@@ -120,8 +134,10 @@ void frmSfondo::unload()
 void frmSfondo::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    // The picture first; the window's own colour only where the picture does not reach.
-    for (const QRect& area : event->region() - QRegion(previewArea()))
+    // The window's own colour where the picture does not reach, and under it wherever the picture may be
+    // transparent, so that nothing of the picture before shows through.
+    const QRegion uncovered = m_preview.hasAlphaChannel() ? event->region() : event->region() - QRegion(previewArea());
+    for (const QRect& area : uncovered)
         painter.fillRect(area, palette().color(QPalette::Window));
     painter.drawPixmap(QPointF(0, 0), m_preview);
 }
@@ -134,6 +150,22 @@ void frmSfondo::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool frmSfondo::eventFilter(QObject* watched, QEvent* event)
+{
+    // Qt's horizontal scroll bar turns the left and right arrows round (its controls are inverted so that the
+    // down arrow goes on, as on a vertical one); the classic one goes back with the left arrow, on with the right.
+    if (watched == HScroll1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier &&
+            (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+            HScroll1->triggerAction(key->key() == Qt::Key_Left ? QAbstractSlider::SliderSingleStepSub
+                                                               : QAbstractSlider::SliderSingleStepAdd);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmSfondo::closeEvent(QCloseEvent* event)

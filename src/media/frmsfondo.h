@@ -23,7 +23,8 @@ public:
     CommandButton* Command2 = nullptr; // "Annulla"
     CommandButton* Command3 = nullptr; // "Altri sfondi"
 
-    // Shows the picker: loads it first when it is not loaded, else only brings it to the front.
+    // Shows the picker: loads it first when it is not loaded (at its design place and size, the scroll bar
+    // focused), else only brings it to the front.
     void open();
     bool isLoaded() const { return m_loaded; }
 
@@ -39,10 +40,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void unload();
+    // The design's place on the screen (left 225, top 0 twips) and client size (12000 x 9000 twips).
+    void placeAtDesign();
     void setPreview(const QPixmap& picture);
     // Where the picture lies in the window, from its top-left corner.
     QRect previewArea() const;
