@@ -1,5 +1,5 @@
 // The Qt side of the platform seam, where the game's rules reach into Qt's own dialogs: a Yes/No question is
-// answered by its two buttons only, as the classic message box has no cancel (Part 4.3).
+// answered by its two buttons only, as the classic message box has no cancel.
 #include "gamefixture.h"
 #include "platform/qtplatformservices.h"
 
