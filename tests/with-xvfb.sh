@@ -6,15 +6,21 @@ set -euo pipefail
 fd_file=$(mktemp /tmp/volarino-xvfb.XXXXXX)
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
 server=$!
-trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -f "$fd_file"' EXIT
+trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -f "$fd_file"; [ -z "${own_runtime:-}" ] || rm -rf "$own_runtime"' EXIT
 trap 'exit 143' TERM INT
-for _ in $(seq 200); do
+# The server writes its display number once it accepts connections; a busy machine may take its time.
+for _ in $(seq 1200); do
     [ -s "$fd_file" ] && break
     kill -0 $server 2>/dev/null || { echo "FAIL: Xvfb did not start"; exit 1; }
-    sleep 0.05
+    sleep 0.1
 done
-[ -s "$fd_file" ] || { echo "FAIL: Xvfb gave no display"; exit 1; }
+[ -s "$fd_file" ] || { echo "FAIL: waited 120 s for Xvfb to give its display"; exit 1; }
 export DISPLAY=:$(head -n 1 "$fd_file")
+# A desktop session has a runtime folder of its own; without one Qt says so on the game's output.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    own_runtime=$(mktemp -d /tmp/volarino-runtime.XXXXXX)
+    export XDG_RUNTIME_DIR=$own_runtime
+fi
 status=0
 "$@" || status=$?
 exit $status
