@@ -1,7 +1,7 @@
 // The sound output behind the cues lives in a module of its own, `volarino-audio`, the one part of the program
-// that links QtMultimedia. QtMultimedia brings nearly thirty libraries with it (PulseAudio, codecs, QtNetwork);
-// linked to the program, the dynamic loader would map and bind them all before main(), about a tenth of the
-// time to the first window. The sound thread loads the module once the window is on screen.
+// that links the audio server's client library (libpulse, with the libraries it brings: D-Bus, sndfile, codecs).
+// Linked to the program, the dynamic loader would map and bind them all before main(); the sound thread loads
+// the module once the window is on screen.
 #pragma once
 
 #include "wavecue.h"
@@ -23,7 +23,8 @@ class AudioOutputModule
 {
 public:
     virtual ~AudioOutputModule() = default;
-    // The desktop's default audio output, or nothing when there is none (no device, no audio server).
+    // A stream to the desktop's default audio output, or nothing when the module cannot run at all. An output
+    // made without an audio server to talk to plays nothing until one appears.
     virtual std::unique_ptr<AudioOutput> openDefaultOutput() = 0;
 };
 

@@ -4,8 +4,8 @@
 #include <QByteArray>
 #include <optional>
 
-// Uncompressed PCM as a WAV file describes it. The game's own type rather than QtMultimedia's: the game does not
-// link the audio libraries, its sound module does (see audiooutput.h).
+// Uncompressed PCM as a WAV file describes it. The game's own type: the game does not link the audio
+// libraries, its sound module does (see audiooutput.h).
 class PcmFormat
 {
 public:

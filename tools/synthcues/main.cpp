@@ -18,8 +18,9 @@ namespace {
 
 constexpr int kRate = 44100;
 constexpr double kPi = 3.14159265358979323846;
-// Attacks start this late so the 3 ms anti-click fade-in doesn't blunt them.
-constexpr double kLead = 0.004;
+// Where the attacks start: at once. A shot's sound is timed from the click, so every sample of silence ahead of
+// the attack is heard as delay.
+constexpr double kLead = 0.0;
 using Buffer = std::vector<double>;
 
 // ---- noise ---------------------------------------------------------------------------------------
@@ -200,7 +201,9 @@ void addRoom(Buffer& buf, double delayA, double delayB, double feedback, double 
     }
 }
 
-// DC removal, 3 ms fades and normalisation to about -3 dBFS, so every cue sits at the same level.
+// DC removal, fades and normalisation to about -3 dBFS, so every cue sits at the same level. The fade-in is a
+// quarter of a millisecond, enough for the first sample to leave zero smoothly without blunting the attack; the
+// fade-out takes 3 ms.
 void finish(Buffer& buf)
 {
     OnePole dc;
@@ -214,11 +217,14 @@ void finish(Buffer& buf)
     for (double& s : buf)
         s -= mean;
 
-    const int fade = samples(0.003);
+    const int fadeIn = samples(0.00025);
+    const int fadeOut = samples(0.003);
     const int n = int(buf.size());
     Buffer window(buf.size(), 1.0);
-    for (int i = 0; i < fade && i < n; ++i)
-        window[i] = window[n - 1 - i] = double(i) / fade;
+    for (int i = 0; i < fadeIn && i < n; ++i)
+        window[i] = double(i) / fadeIn;
+    for (int i = 0; i < fadeOut && i < n; ++i)
+        window[n - 1 - i] = double(i) / fadeOut;
     double residual = 0.0, weight = 0.0;
     for (int i = 0; i < n; ++i) {
         buf[i] *= window[i];
