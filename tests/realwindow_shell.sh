@@ -27,18 +27,9 @@ ends_within() {
     return 1
 }
 
-# Waits up to $1 seconds for the command that follows to succeed.
-within() {
-    local tenths=$(($1 * 10))
-    shift
-    for ((i = 0; i < tenths; i++)); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 window_at() { [ "$(geometry "$win" | cut -d' ' -f1,2)" = "$1 $2" ]; }
+window_is() { [ "$(geometry "$win")" = "$*" ]; }
+game_gone() { ! xdotool search --onlyvisible --name '^Volarino$' >/dev/null; }
 help_shown() { xdotool search --onlyvisible --name '^Informazioni$' >/dev/null; }
 help_gone() { ! help_shown; }
 
@@ -51,18 +42,18 @@ title_drag() {
     read -r gx gy _ _ <<<"$(geometry "$win")"
     xdotool mousemove $((gx + 300)) $((gy + 10)) mousedown "$1"
     xdotool mousemove $((gx + 330)) $((gy + 25)) mousemove $((gx + 360)) $((gy + 50))
-    within 60 window_at $((gx + 60)) $((gy + 40)) || fail "button $1: the window did not follow the drag of its title"
+    wait_for "the window to follow a drag of its title with button $1" window_at $((gx + 60)) $((gy + 40))
     xdotool mouseup "$1"
     xdotool mousemove $((gx + 560)) $((gy + 300)) mousemove $((gx + 600)) $((gy + 350))
     xdotool mousemove $((gx + 501)) $((gy + 54)) click 1
-    within 60 help_shown || fail "button $1: the window moved on after the release, to $(geometry "$win")"
+    wait_for "the help window from the help button where the window was let go (button $1)" help_shown
     window_at $((gx + 60)) $((gy + 40)) || fail "button $1: the window moved on after the release, to $(geometry "$win")"
     shot "shell-drag-$2-button-$1"
     local help hx hy
     help=$(find_window '^Informazioni$')
     read -r hx hy _ _ <<<"$(geometry "$help")"
     xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
-    within 60 help_gone || fail "the help window's OK did not close it"
+    wait_for "the help window's OK to close it" help_gone
 }
 
 # Answers the close question with "Sì" (the default button) from the keyboard.
@@ -100,11 +91,10 @@ read -r hx hy hw hh <<<"$(geometry "$help")"
 echo "help window at $hx,$hy size ${hw}x${hh}"
 [ "$hw" = 356 ] && [ "$hh" = 261 ] || fail "help window is ${hw}x${hh}, expected 356x261"
 [ "$hx,$hy" = "334,253" ] || fail "help window not centred: $hx,$hy"
-sleep 0.5
-shot shell-help
+help_drawn() { shot shell-help && [ "$(pixel "$out/shell-help.png" $((hx + 100)) $((hy + 152)))" = "#FFFFFF" ]; }
+wait_for "the help window drawn, its separator line white" help_drawn
 [ "$(pixel "$out/shell-help.png" "$hx" "$hy")" != "#CFCFCF" ] || fail "help window's corner is not cut"
 [ "$(pixel "$out/shell-help.png" $((hx + 300)) $((hy + 15)))" = "#1562AF" ] || fail "help title bar is not blue"
-[ "$(pixel "$out/shell-help.png" $((hx + 100)) $((hy + 152)))" = "#FFFFFF" ] || fail "no separator line"
 # Pressed again, the help button opens no second help window.
 xdotool mousemove $((x + 441)) $((y + 14)) click 1
 sleep 0.5
@@ -112,10 +102,7 @@ sleep 0.5
 
 # The size button: maximised to the whole screen, then back.
 xdotool mousemove $((x + 471)) $((y + 14)) click 1
-sleep 1
-read -r mx my mw mh <<<"$(geometry "$win")"
-echo "maximised at $mx,$my size ${mw}x${mh}"
-[ "$mw" = 1024 ] && [ "$mh" = 768 ] || fail "maximised window is ${mw}x${mh}"
+wait_for "the window maximised to the whole screen" window_is 0 0 1024 768
 shot shell-maximised
 [ "$(pixel "$out/shell-maximised.png" 0 0)" != "#CFCFCF" ] || fail "maximised corner is not cut"
 [ "$(pixel "$out/shell-maximised.png" 1023 767)" != "#CFCFCF" ] || fail "maximised corner is not cut"
@@ -124,31 +111,28 @@ shot shell-maximised
 [ "$(pixel "$out/shell-maximised.png" 500 767)" = "#909090" ] || fail "maximised bottom border is not at the edge"
 # The size button now sits 990 px in: W - 285 - 225 twips.
 xdotool mousemove 996 14 click 1
-sleep 1
-read -r rx ry rw rh <<<"$(geometry "$win")"
-[ "$rw" = 499 ] && [ "$rh" = 389 ] && [ "$rx,$ry" = "$x,$y" ] || fail "restored to ${rw}x${rh} at $rx,$ry"
+wait_for "the window restored to its place and size" window_is "$x" "$y" 499 389
 shot shell-restored
 
 # The close button and "Sì": the game window slides away, the help window stays and the program with it.
 xdotool mousemove $((x + 486)) $((y + 14)) click 1
 answer_yes shell-question
-sleep 1.5
+wait_for "the game window to slide away" game_gone
 kill -0 "$pid" || fail "the program ended with the help window still open"
 shot shell-slid
-xdotool search --onlyvisible --name '^Volarino$' >/dev/null && fail "the game window is still on screen"
 [ "$(pixel "$out/shell-slid.png" $((hx + 300)) $((hy + 15)))" = "#1562AF" ] || fail "the help window went too"
 # "OK" closes the last window: the program ends.
 xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
-ends_within 5 || fail "the program did not end once its last window closed"
+ends_within 60 || fail "the program did not end once its last window closed"
 pid=
 
 # ---- Second run: closed while maximised, the program ends at once.
 start_game "$out/volarino-shell.log"
 xdotool mousemove $((x + 471)) $((y + 14)) click 1
-sleep 1
+wait_for "the window maximised to the whole screen" window_is 0 0 1024 768
 xdotool mousemove 1011 14 click 1
 answer_yes shell-question-maximised
-ends_within 3 || fail "closed while maximised, the program did not end"
+ends_within 60 || fail "closed while maximised, the program did not end"
 pid=
 
 # ---- Third run: title drags without a window manager, where the game moves the window itself.
@@ -163,7 +147,7 @@ openbox >>"$out/volarino-shell.log" 2>&1 &
 wm=$!
 trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null; kill $wm 2>/dev/null || true' EXIT
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-within 60 wm_running || fail "openbox did not start"
+wait_for "openbox to manage the screen" wm_running
 start_game "$out/volarino-shell.log"
 trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null; kill $wm 2>/dev/null || true' EXIT
 for button in 3 2 1; do
