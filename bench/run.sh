@@ -438,7 +438,8 @@ fi
 row "5c" "Sound: a cue decoded on the click" "never (same buffer every play: $same_buffer)" \
     "parse at start: $(r "$bank_ms" 2) ms for all cues" "—" "never" \
     "$(verdict "\"$same_buffer\" == \"yes\"")"
-# 5d, 5e: what the player hears, under each audio server.
+# 5d, 5e: what the player hears, under each audio server. Beside the floor as a difference: a null sink can hand a
+# plain client's sound on within a millisecond, and a ratio of two such small figures says little.
 sound_row() { # NUMBER SERVER NAME
     local game_var=lat_game_$2 floor_var=lat_floor_$2 game_figures floor_figures g_median f_median g_silent g_heard
     game_figures=${!game_var:-}
@@ -449,7 +450,8 @@ sound_row() { # NUMBER SERVER NAME
     g_heard=$(awk -v m="$g_median" 'BEGIN { print (m == "nan") ? 0 : 1 }')
     row "$1" "Sound: click on the field to the shot's sound out of $3 (ms)" "$(heard "$game_figures")" \
         "plain client, stream opened beforehand: $(heard "$floor_figures")" \
-        "$( [ "$g_heard" = 1 ] && [ "$f_median" != nan ] && echo "$(calc "$g_median / $f_median")x median" || echo "—")" \
+        "$( [ "$g_heard" = 1 ] && [ "$f_median" != nan ] && printf '%+.1f ms median' "$(calc "$g_median - $f_median" 2)" ||
+            echo "—")" \
         "every click heard" "$(verdict "$g_heard == 1 && $g_silent == 0")"
 }
 sound_row 5d pulse "PulseAudio"
