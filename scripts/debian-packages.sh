@@ -1,11 +1,12 @@
 # Sourced by setup.sh and bench/run.sh: the Debian packages the build and the game need, and the one way
 # to install those that are missing.
 
-# The compiler, Qt, the libraries the game calls itself, the fonts that stand in for Arial, Comic Sans MS and MS Sans
-# Serif, and dpkg-dev, whose dpkg-shlibdeps gives the Debian package the libraries it depends on.
+# The compiler, Qt, the libraries the game calls itself (libpulse for the sound module among them), the fonts that
+# stand in for Arial, Comic Sans MS and MS Sans Serif, and dpkg-dev, whose dpkg-shlibdeps gives the Debian package
+# the libraries it depends on.
 build_packages=(
     g++ cmake ninja-build pkg-config dpkg-dev
-    qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins qt6-translations-l10n
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
     libgl-dev libjpeg62-turbo-dev libfontconfig-dev libpulse-dev fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
 )
 
