@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <mutex>
 #include <pulse/simple.h>
 #include <thread>
@@ -86,9 +87,16 @@ public:
     }
     qint64 sampleAt(qint64 us) const
     {
+        // A block's stamp is late by however long the recorder waited to be scheduled, and a late recorder gets
+        // several blocks at once; the least late blocks around `us` say best which sample was heard when.
         std::lock_guard<std::mutex> lock(m_mutex);
-        const auto it = std::lower_bound(m_stamps.begin(), m_stamps.end(), us);
-        return qint64(it - m_stamps.begin()) * BlockFrames;
+        qint64 best = std::numeric_limits<qint64>::max();
+        const auto first = std::lower_bound(m_stamps.begin(), m_stamps.end(), us - 2000000);
+        for (auto it = first; it != m_stamps.end() && *it < us + 2000000; ++it) {
+            const qint64 end = qint64(it - m_stamps.begin() + 1) * BlockFrames;
+            best = std::min(best, *it - end * 1000000 / Rate);
+        }
+        return best == std::numeric_limits<qint64>::max() ? qint64(m_samples.size()) : (us - best) * Rate / 1000000;
     }
     // The loudest sample recorded after time `us`.
     double loudestSince(qint64 us) const
@@ -298,7 +306,8 @@ QStringList playAndListFaults(SoundCueBank& bank, Recorder& recorder, const QLis
     for (int i = 0; i < played.size(); ++i) {
         const std::vector<double> cue = samplesOf(played[i].id);
         Heard& h = heard[i];
-        const QString where = QStringLiteral("cue %1 (play %2)").arg(played[i].id).arg(i);
+        const QString where =
+            QStringLiteral("cue %1 (play %2, recording's sample %3)").arg(played[i].id).arg(i).arg(h.onset);
         if (h.match < 0.8 || h.onset < 0) {
             faults << where + QStringLiteral(": not heard from its start (best match %1)").arg(h.match, 0, 'f', 2);
             continue;
@@ -343,11 +352,12 @@ void TestSoundCheck::everyCueArrivesWholeAndACutOneFromItsStart()
     for (int i = 0; i < 30; ++i)
         plays << qMakePair(Cues[random.bounded(7)], 60 + random.bounded(340));
     plays << qMakePair(qint16(102), 800);
-    // A fault of the game's shows every time; a server that missed a period because the machine was busy (an
-    // isolated few milliseconds of silence) hardly twice in a row. So one failed pass gets a second.
+    // A fault of the game's shows in every pass. A server that missed its deadline because the machine was busy
+    // leaves a period of silence somewhere (PipeWire's pulse server on a loaded machine does so for any client,
+    // measured with a plain one), and hardly in three passes running. So a failed pass gets up to two more.
     QStringList faults = playAndListFaults(bank, recorder, plays);
-    if (!faults.isEmpty()) {
-        qInfo("first pass: %s; once more", qPrintable(faults.join(QStringLiteral("; "))));
+    for (int pass = 2; pass <= 3 && !faults.isEmpty(); ++pass) {
+        qInfo("pass %d of 3 failed: %s", pass - 1, qPrintable(faults.join(QStringLiteral("; "))));
         faults = playAndListFaults(bank, recorder, plays);
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));

@@ -10,7 +10,8 @@
 #include <QtPlugin>
 #include <memory>
 
-// One stream to the desktop's audio output; used on the thread that opened it, and closed by deleting it.
+// One stream to the desktop's audio output, closed by deleting it. play() may be called from any thread, one call
+// at a time, and never waits for the audio server.
 class AudioOutput
 {
 public:

@@ -7,15 +7,17 @@
 #include <QDir>
 #include <QFile>
 #include <QPluginLoader>
+#include <mutex>
 
 namespace {
 // The cue numbers the game asks for; 103 has no sound of its own.
 constexpr qint16 BuiltInCues[] = {101, 102, 104, 105, 106, 107, 108};
 } // namespace
 
-// The audio output, on its own thread: loading the sound module and opening a stream both take milliseconds
-// (the second waits for the audio server to answer), and the game's handlers must not wait with them. Requests
-// run one after another, so a new cue still cuts off the one before.
+// The audio output, on its own thread: loading the sound module takes milliseconds, and the game's handlers must
+// not wait for it. Once the output is open, a cue goes to it straight from the game's thread (the output never
+// waits for the audio server), which saves the hop to this thread on every shot; a cue asked for before goes
+// through this thread. Each request carries its number, so one that arrives late never cuts off a newer one.
 class SoundOutput : public QObject
 {
 public:
@@ -39,19 +41,35 @@ public:
         m_state = m_output ? SoundCueBank::OutputState::Open : SoundCueBank::OutputState::NoDevice;
     }
 
-    void play(const PcmFormat& format, const QByteArray& pcm)
+    // On the sound thread: opens the output first if need be.
+    void playQueued(const PcmFormat& format, const QByteArray& pcm, quint64 request)
     {
         open();
-        if (m_output)
-            m_output->play(format, pcm);
+        play(format, pcm, request);
     }
 
-    void close() { m_output.reset(); }
+    // On any thread, once the output is open.
+    void play(const PcmFormat& format, const QByteArray& pcm, quint64 request)
+    {
+        std::lock_guard<std::mutex> lock(m_playing);
+        if (!m_output || request < m_newest)
+            return;
+        m_newest = request;
+        m_output->play(format, pcm);
+    }
+
+    void close()
+    {
+        std::lock_guard<std::mutex> lock(m_playing);
+        m_output.reset();
+    }
 
 private:
     QString m_modulePath;
     std::atomic<SoundCueBank::OutputState>& m_state; // written on this thread only
-    std::unique_ptr<AudioOutput> m_output;
+    std::unique_ptr<AudioOutput> m_output;           // set on the sound thread before m_state says Open
+    std::mutex m_playing;
+    quint64 m_newest = 0; // the number of the newest request played
 };
 
 SoundCueBank::SoundCueBank(QObject* parent, QString modulePath) : QObject(parent), m_modulePath(std::move(modulePath))
@@ -132,9 +150,17 @@ bool SoundCueBank::play(qint16 id)
     const OutputState state = m_state.load();
     if (state == OutputState::NoModule || state == OutputState::NoDevice)
         return true; // the sound thread found nothing to play through: nothing to hand over
+    const quint64 request = ++m_requests;
+    if (state == OutputState::Open) {
+        m_output->play(it->second->format, m_soundCueData, request);
+        return true;
+    }
     startThread();
     QMetaObject::invokeMethod(
-        m_output, [output = m_output, format = it->second->format, pcm = m_soundCueData] { output->play(format, pcm); },
+        m_output,
+        [output = m_output, format = it->second->format, pcm = m_soundCueData, request] {
+            output->playQueued(format, pcm, request);
+        },
         Qt::QueuedConnection);
     return true;
 }

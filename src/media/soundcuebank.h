@@ -34,8 +34,8 @@ public:
     // cue is not the one that waits for them. Returns at once.
     void prepareOutput();
 
-    // Starts cue `id`; false when there is no such cue. Silent without an audio device or without the sound
-    // module. Returns without waiting for the audio server: the output works on a thread of its own.
+    // Starts cue `id`; false when there is no such cue. Silent without an audio server or without the sound
+    // module. Returns without waiting for the audio server, whose client runs on a thread of its own.
     bool play(qint16 id);
 
     // How far the sound thread got with the audio output; it moves on its own after prepareOutput() or play().
@@ -57,4 +57,5 @@ private:
     std::atomic<OutputState> m_state{OutputState::NotOpened};
     QThread m_thread;
     SoundOutput* m_output = nullptr; // lives in m_thread
+    quint64 m_requests = 0;          // cues asked for so far
 };
