@@ -14,11 +14,11 @@ mode=${1:-play}
 # and metainfo, lintian to check the Debian package and debootstrap to make a pristine root to install it in;
 # dbus, at-spi2-core and pyatspi to read the windows through the desktop's accessibility bus (AT-SPI);
 # PulseAudio, and PipeWire with its pulse server and WirePlumber, so the cues are heard through both kinds of audio
-# server a desktop runs (sox reads back what reached the speakers).
+# server a desktop runs (pactl, in pulseaudio-utils, reads what the desktop's mixer would show).
 packages=("${build_packages[@]}")
 [ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream lintian
     debootstrap dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
-    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber sox)
+    pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber)
 install_missing "${packages[@]}"
 
 jobs=$(nproc 2>/dev/null || echo 2)
