@@ -11,7 +11,6 @@
 #include <QObject>
 #include <QtGlobal>
 #include <algorithm>
-#include <cstring>
 #include <optional>
 #include <pulse/pulseaudio.h>
 #include <vector>
@@ -121,15 +120,11 @@ private:
         pa_usec_t since;
     };
 
-    // Puts the new cue in place of whatever the server still holds of the last one: the old cue stops where the
-    // new one starts, and nothing of it sounds later. The two servers want this done differently, as measured
-    // from their output:
-    // - PulseAudio: drop the old sound, then queue the new. Written over the old sound instead, the new cue
-    //   sometimes lost its start or was not heard at all.
-    // - PipeWire's pulse server: write over the old sound from the position being played. Dropping it first
-    //   leaves a period of silence between the two whenever the server mixes in between the two requests; and
-    //   after the stream ran dry the server's idea of the stream's end lags behind the play position, so a cue
-    //   queued at the end would start in time already past.
+    // Drops whatever the server still holds of the last cue and queues the new one whole in its place: the old
+    // cue stops where the new one starts, and nothing of it sounds later. Dropping also puts the stream's end back
+    // at the play position, where PipeWire's pulse server, after the stream ran dry, would otherwise queue the cue
+    // in time already past. (Writing the new cue over the old one from the play position instead, measured on
+    // both servers, lost the start of some cues under PulseAudio and tore holes into them under PipeWire 1.4.)
     void write(const QByteArray& pcm)
     {
         const pa_sample_spec* spec = pa_stream_get_sample_spec(m_stream);
@@ -139,20 +134,14 @@ private:
         // PipeWire's pulse server hands a stream's sound on only in whole periods: the last part of a cue shorter
         // than one would wait for more. A buffer's worth of silence after the cue pushes it out.
         const size_t trail = pa_stream_get_buffer_attr(m_stream)->tlength / frame * frame;
-        // However far the last cue reached, this one reaches as far, so none of the last one is left behind.
-        const size_t pad = m_lastLength > lead + bytes + trail ? m_lastLength - (lead + bytes + trail) : 0;
-        m_lastLength = lead + bytes + trail + pad;
-        if (m_silence.size() < std::max(lead, trail + pad))
-            m_silence.assign(std::max(lead, trail + pad), spec->format == PA_SAMPLE_U8 ? 0x80 : 0);
-        if (!m_pipeWire) {
-            if (pa_operation* op = pa_stream_flush(m_stream, nullptr, nullptr))
-                pa_operation_unref(op);
-        }
-        pa_stream_write(m_stream, m_silence.data(), lead, nullptr, 0,
-                        m_pipeWire ? PA_SEEK_RELATIVE_ON_READ : PA_SEEK_RELATIVE);
+        if (m_silence.size() < std::max(lead, trail))
+            m_silence.assign(std::max(lead, trail), spec->format == PA_SAMPLE_U8 ? 0x80 : 0);
+        if (pa_operation* op = pa_stream_flush(m_stream, nullptr, nullptr))
+            pa_operation_unref(op);
+        pa_stream_write(m_stream, m_silence.data(), lead, nullptr, 0, PA_SEEK_RELATIVE);
         if (bytes > 0)
             pa_stream_write(m_stream, pcm.constData(), bytes, nullptr, 0, PA_SEEK_RELATIVE);
-        pa_stream_write(m_stream, m_silence.data(), trail + pad, nullptr, 0, PA_SEEK_RELATIVE);
+        pa_stream_write(m_stream, m_silence.data(), trail, nullptr, 0, PA_SEEK_RELATIVE);
     }
 
     void connect()
@@ -184,8 +173,6 @@ private:
                 qInfo("Volarino: the audio server is back, the cues sound again");
             output->m_lost = false;
             output->openStream(output->m_pending ? output->m_pending->format : output->m_streamFormat);
-            if (pa_operation* op = pa_context_get_server_info(context, &PulseOutput::serverKnown, output))
-                pa_operation_unref(op);
             break;
         case PA_CONTEXT_FAILED:
         case PA_CONTEXT_TERMINATED:
@@ -194,13 +181,6 @@ private:
         default:
             break;
         }
-    }
-
-    static void serverKnown(pa_context* context, const pa_server_info* info, void* self)
-    {
-        auto* output = static_cast<PulseOutput*>(self);
-        if (info && context == output->m_context)
-            output->m_pipeWire = info->server_name && std::strstr(info->server_name, "PipeWire");
     }
 
     void connectionLost()
@@ -239,7 +219,6 @@ private:
         if (format.sampleRate() <= 0)
             return; // no cue asked for yet: nothing says which format the stream should have
         m_streamFormat = format;
-        m_lastLength = 0;
         const pa_sample_spec spec = sampleSpec(format);
         pa_proplist* props = pa_proplist_new();
         pa_proplist_sets(props, PA_PROP_MEDIA_ROLE, "game");
@@ -314,8 +293,6 @@ private:
     PcmFormat m_streamFormat{44100, 1, 16}; // the built-in cues' format: the stream opens ready for them
     std::optional<Pending> m_pending;
     std::vector<uint8_t> m_silence; // written before and after the cues
-    size_t m_lastLength = 0;        // of the last write, silence included
-    bool m_pipeWire = false;        // the server is PipeWire's pulse server (a restart may bring the other kind)
     bool m_everReady = false;
     bool m_lost = false;
     bool m_closing = false;
