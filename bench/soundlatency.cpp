@@ -29,6 +29,8 @@
 #include <pulse/pulseaudio.h>
 #include <pulse/simple.h>
 
+#include "xwindow.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -209,30 +211,6 @@ Heard heardAfter(const Recorder& recorder, std::int64_t pressUs, int windowMs)
         }
     }
     return heard;
-}
-
-long windowPid(Display* display, Window window)
-{
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-            Success &&
-        data) {
-        if (type == XA_CARDINAL && format == 32 && count == 1)
-            pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
-        XFree(data);
-    }
-    return pid;
-}
-
-int ignoreXErrors(Display*, XErrorEvent*)
-{
-    return 0;
 }
 
 // Starts the program and waits up to ten seconds for its first top-level window to be mapped.

@@ -15,6 +15,8 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 
+#include "xwindow.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -54,25 +56,6 @@ long vmRssKb(pid_t pid)
     return -1;
 }
 
-long windowPid(Display* display, Window window)
-{
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    long pid = -1;
-    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count, &after, &data) ==
-            Success &&
-        data) {
-        if (type == XA_CARDINAL && format == 32 && count == 1)
-            pid = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
-        XFree(data);
-    }
-    return pid;
-}
-
 // A hash of the pixels, eight bytes at a time (the unused top byte of each 32-bit pixel masked off): enough to
 // tell one picture of the window from another, and cheap, so that watching takes little from the program watched.
 std::uint64_t hashImage(const XImage* image)
@@ -86,11 +69,6 @@ std::uint64_t hashImage(const XImage* image)
         h ^= h >> 29;
     }
     return h;
-}
-
-int ignoreXErrors(Display*, XErrorEvent*)
-{
-    return 0;
 }
 
 // Until then the window is read back about once a millisecond, then every 20 ms.
