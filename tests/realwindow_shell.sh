@@ -42,7 +42,14 @@ title_drag() {
     read -r gx gy _ _ <<<"$(geometry "$win")"
     xdotool mousemove $((gx + 300)) $((gy + 10)) mousedown "$1"
     xdotool mousemove $((gx + 330)) $((gy + 25)) mousemove $((gx + 360)) $((gy + 50))
-    wait_for "the window to follow a drag of its title with button $1" window_at $((gx + 60)) $((gy + 40))
+    # A window manager starts its move only once it has the game's request: motion before that moves nothing,
+    # so the pointer keeps stirring at the goal, as a player's hand would, until the window gets there.
+    stirred_to() {
+        xdotool mousemove $((gx + 359)) $((gy + 50)) mousemove $((gx + 360)) $((gy + 50))
+        window_at "$@"
+    }
+    (wait_for "the window to follow a drag of its title with button $1" stirred_to $((gx + 60)) $((gy + 40))) ||
+        fail "button $1 dragged the window from $gx,$gy to $(geometry "$win"), not to $((gx + 60)),$((gy + 40))"
     xdotool mouseup "$1"
     xdotool mousemove $((gx + 560)) $((gy + 300)) mousemove $((gx + 600)) $((gy + 350))
     xdotool mousemove $((gx + 501)) $((gy + 54)) click 1

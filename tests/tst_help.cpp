@@ -23,7 +23,7 @@ struct HelpFixture : GameFixture
         game->imgTitleHelp_Click();
         frmHelp* help = game->help();
         if (help)
-            help->setFormDragHook([this, help](QWidget* window) {
+            help->setFormDragHook([this, help](QWidget* window, QPoint) {
                 QCOMPARE(window, static_cast<QWidget*>(help));
                 ++helpDrags;
             });

@@ -156,7 +156,7 @@ private:
 
     void buildFrame();
     void connectFrame();
-    void Drag(QWidget* TheForm);
+    void Drag(QWidget* TheForm, QPoint grip);
     void Uscita();
     // Switches between the normal and the maximised window and lays it out at once for the new size.
     void changeSize(bool maximise);
@@ -185,7 +185,7 @@ private:
     QRect m_normalGeometry;
     // How a press on the title starts the window's move, and the short wait between two passes of the closing
     // slide; the tests put counters in their place.
-    std::function<void(QWidget*)> m_startFormDrag;
+    std::function<void(QWidget*, QPoint)> m_startFormDrag;
     std::function<void()> m_slidePause;
 
     // State of play.

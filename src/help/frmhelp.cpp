@@ -136,21 +136,21 @@ void frmHelp::imgTitleClose_Click()
     close();
 }
 
-void frmHelp::imgTitleLeft_MouseDown(int, int, float, float)
+void frmHelp::imgTitleLeft_MouseDown(int, int, float X, float Y)
 {
-    m_startFormDrag(this);
+    m_startFormDrag(this, modForm::PressOnScreen(imgTitleLeft, X, Y));
 }
-void frmHelp::imgTitleMain_MouseDown(int, int, float, float)
+void frmHelp::imgTitleMain_MouseDown(int, int, float X, float Y)
 {
-    m_startFormDrag(this);
+    m_startFormDrag(this, modForm::PressOnScreen(imgTitleMain, X, Y));
 }
-void frmHelp::imgTitleRight_MouseDown(int, int, float, float)
+void frmHelp::imgTitleRight_MouseDown(int, int, float X, float Y)
 {
-    m_startFormDrag(this);
+    m_startFormDrag(this, modForm::PressOnScreen(imgTitleRight, X, Y));
 }
-void frmHelp::lblTitle_MouseDown(int, int, float, float)
+void frmHelp::lblTitle_MouseDown(int, int, float X, float Y)
 {
-    m_startFormDrag(this);
+    m_startFormDrag(this, modForm::PressOnScreen(lblTitle, X, Y));
 }
 
 void frmHelp::closeEvent(QCloseEvent* event)

@@ -53,7 +53,7 @@ public:
     void lblTitle_MouseDown(int Button, int Shift, float X, float Y);
 
     // How a press on the title starts the window's move; tests count the moves through it.
-    void setFormDragHook(std::function<void(QWidget*)> startDrag) { m_startFormDrag = std::move(startDrag); }
+    void setFormDragHook(std::function<void(QWidget*, QPoint)> startDrag) { m_startFormDrag = std::move(startDrag); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,6 +62,6 @@ private:
     void buildFrame();
     void buildContent();
 
-    std::function<void(QWidget*)> m_startFormDrag;
+    std::function<void(QWidget*, QPoint)> m_startFormDrag;
     bool m_loaded = false;
 };

@@ -1,21 +1,20 @@
 #include "dragfollower.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QMouseEvent>
 #include <QWidget>
 
-DragFollower::DragFollower(QWidget* window, Qt::MouseButton button)
-    : QObject(window), m_window(window), m_offset(QCursor::pos() - window->pos()), m_button(button)
+DragFollower::DragFollower(QWidget* window, Qt::MouseButton button, QPoint grip)
+    : QObject(window), m_window(window), m_offset(grip - window->pos()), m_button(button)
 {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-void DragFollower::start(QWidget* window, Qt::MouseButton button)
+void DragFollower::start(QWidget* window, Qt::MouseButton button, QPoint grip)
 {
     if (!window || window->findChild<DragFollower*>(QString(), Qt::FindDirectChildrenOnly))
         return;
-    new DragFollower(window, button);
+    new DragFollower(window, button, grip);
 }
 
 bool DragFollower::eventFilter(QObject* watched, QEvent* event)

@@ -12,15 +12,15 @@ class DragFollower : public QObject
 {
     Q_OBJECT
 public:
-    // Starts following from the pointer's current position until `button` is released; does nothing while a
-    // follow is already going on.
-    static void start(QWidget* window, Qt::MouseButton button);
+    // Starts following, `grip` (the press, in screen coordinates) held under the pointer, until `button` is
+    // released; does nothing while a follow is already going on.
+    static void start(QWidget* window, Qt::MouseButton button, QPoint grip);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    DragFollower(QWidget* window, Qt::MouseButton button);
+    DragFollower(QWidget* window, Qt::MouseButton button, QPoint grip);
     void finish();
 
     QPointer<QWidget> m_window;

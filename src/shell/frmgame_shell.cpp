@@ -173,28 +173,28 @@ void frmGame::imgTitleHelp_Click()
     m_frmHelp->open();
 }
 
-void frmGame::Drag(QWidget* TheForm)
+void frmGame::Drag(QWidget* TheForm, QPoint grip)
 {
     // A maximised window stays where it is.
     if (isNormalSize)
-        m_startFormDrag(TheForm);
+        m_startFormDrag(TheForm, grip);
 }
 
-void frmGame::imgTitleLeft_MouseDown(int, int, float, float)
+void frmGame::imgTitleLeft_MouseDown(int, int, float X, float Y)
 {
-    Drag(this);
+    Drag(this, modForm::PressOnScreen(imgTitleLeft, X, Y));
 }
-void frmGame::imgTitleMain_MouseDown(int, int, float, float)
+void frmGame::imgTitleMain_MouseDown(int, int, float X, float Y)
 {
-    Drag(this);
+    Drag(this, modForm::PressOnScreen(imgTitleMain, X, Y));
 }
-void frmGame::imgTitleRight_MouseDown(int, int, float, float)
+void frmGame::imgTitleRight_MouseDown(int, int, float X, float Y)
 {
-    Drag(this);
+    Drag(this, modForm::PressOnScreen(imgTitleRight, X, Y));
 }
-void frmGame::lblTitle_MouseDown(int, int, float, float)
+void frmGame::lblTitle_MouseDown(int, int, float X, float Y)
 {
-    Drag(this);
+    Drag(this, modForm::PressOnScreen(lblTitle, X, Y));
 }
 
 void frmGame::imgTitleClose_Click()

@@ -1,6 +1,7 @@
 #include "modform.h"
 
 #include "dragfollower.h"
+#include "common/twips.h"
 
 #include <QBitmap>
 #include <QGuiApplication>
@@ -38,7 +39,7 @@ void RoundFormRegion(QWidget* window)
     window->setMask(outline);
 }
 
-void StartFormDrag(QWidget* window)
+void StartFormDrag(QWidget* window, QPoint grip)
 {
     // The button that pressed the title ends the move. The desktop's own move (Qt asks X11 window managers for
     // one driven by button 1) would go on after a right or middle release, so those buttons move the window
@@ -48,12 +49,17 @@ void StartFormDrag(QWidget* window)
         QWindow* handle = window->windowHandle();
         if (handle && handle->startSystemMove())
             return;
-        DragFollower::start(window, Qt::LeftButton);
+        DragFollower::start(window, Qt::LeftButton, grip);
         return;
     }
     // The lowest button held: the right one, or the middle one.
     const int bits = held.toInt();
-    DragFollower::start(window, static_cast<Qt::MouseButton>(bits & -bits));
+    DragFollower::start(window, static_cast<Qt::MouseButton>(bits & -bits), grip);
+}
+
+QPoint PressOnScreen(const QWidget* control, float x, float y)
+{
+    return control->mapToGlobal(QPointF(x / Twips::PerPixel, y / Twips::PerPixel)).toPoint();
 }
 
 void CenterOnScreen(QWidget* window, QScreen* screen)

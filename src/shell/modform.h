@@ -2,6 +2,8 @@
 // place in the middle of the screen.
 #pragma once
 
+#include <QPoint>
+
 class QScreen;
 class QWidget;
 
@@ -13,8 +15,12 @@ void RoundFormRegion(QWidget* window);
 
 // Starts the desktop's own interactive move of the window, as a press on a system caption would; the window
 // then follows the pointer until the button is released. Where the desktop cannot move windows itself the
-// window follows the pointer on its own.
-void StartFormDrag(QWidget* window);
+// window follows the pointer on its own, keeping `grip` (where the button went down, in screen coordinates)
+// under it: a press handled late, after the pointer moved on, still moves the window by the whole way.
+void StartFormDrag(QWidget* window, QPoint grip);
+
+// Where a press at `x`, `y` twips inside `control` lies on the screen.
+QPoint PressOnScreen(const QWidget* control, float x, float y);
 
 // Puts the window in the middle of the screen's usable area (the window's own screen when none is given).
 void CenterOnScreen(QWidget* window, QScreen* screen = nullptr);
