@@ -4,7 +4,9 @@
 # Usage: with-xvfb.sh COMMAND [ARGS...]
 set -euo pipefail
 fd_file=$(mktemp /tmp/volarino-xvfb.XXXXXX)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" >/dev/null 2>&1 &
+# -noreset: by default the server starts over whenever its last client leaves, and a client that connects
+# meanwhile (a window manager started just after the game was stopped, say) is turned away.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -f "$fd_file"; [ -z "${own_runtime:-}" ] || rm -rf "$own_runtime"' EXIT
 trap 'exit 143' TERM INT
