@@ -160,6 +160,7 @@ struct Heard
     int dropped = 0;       // of those, the blocks that arrived near silent, but for short holes inside
     int holes = 0;         // blocks in short holes inside the cue: the server missed a period
     int firstDropped = -1; // ms into the cue
+    double attack = 0;     // the cue's first half millisecond of sound as heard, against the cue's own
     double leftover = 0;   // after the cue's end: the loudest 2 ms block, against the cue's loudest
 };
 
@@ -218,10 +219,14 @@ void compare(const std::vector<double>& rec, const std::vector<double>& cue, qin
             h.firstDropped = int(b * 1000 / Rate);
     }
     h.loudBlocks = int(silent.size());
-    // A server that misses a mixing period on a busy machine leaves a few milliseconds of silence inside a cue,
-    // whoever plays it (a plain client of the same server gets them too). Such a hole, with the cue going on
-    // after it in its place, is counted apart; a cue that loses its start or its end, or more than 6 ms in one
-    // go, is not heard whole.
+    // A server that swallows the start of a stream that ran dry takes about a millisecond, less than a block,
+    // and with it the cue's attack: its first half millisecond is looked at apart.
+    constexpr int Attack = Rate / 2000;
+    h.attack = rms(&rec[size_t(h.onset + lead)], Attack) / (gain * std::max(1.0, rms(&cue[size_t(lead)], Attack)));
+    // A server that misses a mixing period on a busy machine leaves a period or two of silence inside a cue
+    // (digital zeros, about 5 or 10 ms, the cue going on in its place after them), whoever plays it: a plain
+    // client of the same server gets them too, and the game writes nothing while a cue plays. Such a hole is
+    // counted apart; a cue that loses its start or its end, or more than 12 ms in one go, is not heard whole.
     for (size_t i = 0; i < silent.size();) {
         if (!silent[i]) {
             ++i;
@@ -230,7 +235,7 @@ void compare(const std::vector<double>& rec, const std::vector<double>& cue, qin
         size_t j = i;
         while (j < silent.size() && silent[j])
             ++j;
-        const bool hole = i >= 2 && j + 2 <= silent.size() && j - i <= 3;
+        const bool hole = i >= 2 && j + 2 <= silent.size() && j - i <= 6;
         (hole ? h.holes : h.dropped) += int(j - i);
         i = j;
     }
@@ -330,7 +335,7 @@ QStringList playAndListFaults(SoundCueBank& bank, Recorder& recorder, const QLis
             QStringLiteral("cue %1 (play %2, recording's sample %3)").arg(played[i].id).arg(i).arg(h.onset);
         // The opening matches at 0.9 and more when it arrived whole; a hole from a missed period in its first
         // 23 ms brings that down to about 0.7, a cue that did not sound to near 0. A lost attack shows in the
-        // block comparison below.
+        // comparison below.
         if (h.match < 0.6 || h.onset < 0) {
             faults << where + QStringLiteral(": not heard from its start (best match %1)").arg(h.match, 0, 'f', 2);
             continue;
@@ -344,6 +349,8 @@ QStringList playAndListFaults(SoundCueBank& bank, Recorder& recorder, const QLis
                                   .arg(h.dropped)
                                   .arg(h.loudBlocks)
                                   .arg(h.firstDropped);
+        if (h.attack < 0.3)
+            faults << where + QStringLiteral(": its attack lost (%1 of it heard)").arg(h.attack, 0, 'f', 2);
         holes += h.holes;
         // Nothing of a cue sounds after its end: what the next cue cut off stays cut off.
         if (h.leftover >= 0.1)
@@ -380,10 +387,10 @@ void TestSoundCheck::everyCueArrivesWholeAndACutOneFromItsStart()
     plays << qMakePair(qint16(102), 800);
     // A fault of the game's shows in every pass. A server that missed its deadline because the machine was busy
     // leaves a period of silence somewhere (PipeWire's pulse server on a loaded machine does so for any client,
-    // measured with a plain one), and hardly in three passes running. So a failed pass gets up to two more.
+    // measured with a plain one), and hardly in five passes running. So a failed pass gets up to four more.
     QStringList faults = playAndListFaults(bank, recorder, plays);
-    for (int pass = 2; pass <= 3 && !faults.isEmpty(); ++pass) {
-        qInfo("pass %d of 3 failed: %s", pass - 1, qPrintable(faults.join(QStringLiteral("; "))));
+    for (int pass = 2; pass <= 5 && !faults.isEmpty(); ++pass) {
+        qInfo("pass %d of 5 failed: %s", pass - 1, qPrintable(faults.join(QStringLiteral("; "))));
         faults = playAndListFaults(bank, recorder, plays);
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
