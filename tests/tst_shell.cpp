@@ -243,6 +243,24 @@ void TestShell::frameLooksAsDesigned()
     QCOMPARE(g.lblTitle->font().pixelSize(), 19);
     QVERIFY(g.lblTitle->font().bold());
     QVERIFY(!g.lblTitle->autoFillBackground());
+
+    // Every pixel of the caption's ink shows in the window: none lies under the title's left end.
+    const auto yellow = [](const QImage& image, const QRect& area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() > 200 && c.green() > 200 && c.blue() < 100;
+            }
+        return count;
+    };
+    g.show();
+    const QRect title(QPoint(0, 0), g.lblTitle->geometry().bottomRight());
+    const int seen = yellow(g.grab().toImage(), title);
+    g.imgTitleLeft->hide();
+    const int whole = yellow(g.grab().toImage(), title);
+    QVERIFY(whole > 0);
+    QCOMPARE(seen, whole);
 }
 
 void TestShell::stackingOrder()

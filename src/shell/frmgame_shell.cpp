@@ -61,6 +61,9 @@ void frmGame::buildFrame()
                                   195, 195, QStringLiteral("Ridimensiona"));
     imgTitleLeft =
         Piece::framePiece(this, QStringLiteral("imgTitleLeft"), QStringLiteral("title_left"), false, 0, 0, 285, 450);
+    // The title's rounded left end lies above the caption's first pixels; the caption starts past it, so its
+    // first letter is seen whole.
+    lblTitle->setIndent(qMax(0, imgTitleLeft->geometry().right() + 1 - lblTitle->x()));
 }
 
 void frmGame::connectFrame()
