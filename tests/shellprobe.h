@@ -8,7 +8,10 @@
 
 struct frmGameShellProbe
 {
-    static void setFormDragHook(frmGame& g, std::function<void(QWidget*, QPoint)> hook) { g.m_startFormDrag = std::move(hook); }
+    static void setFormDragHook(frmGame& g, std::function<void(QWidget*, QPoint)> hook)
+    {
+        g.m_startFormDrag = std::move(hook);
+    }
     static void setSlidePause(frmGame& g, std::function<void()> pause) { g.m_slidePause = std::move(pause); }
     static void Uscita(frmGame& g) { g.Uscita(); }
 };

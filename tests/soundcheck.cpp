@@ -388,9 +388,10 @@ void TestSoundCheck::everyCueArrivesWholeAndACutOneFromItsStart()
     // A fault of the game's shows in every pass. A server that missed its deadline because the machine was busy
     // leaves a period of silence somewhere (PipeWire's pulse server on a loaded machine does so for any client,
     // measured with a plain one), and hardly in five passes running. So a failed pass gets up to four more.
+    constexpr int Passes = 5;
     QStringList faults = playAndListFaults(bank, recorder, plays);
-    for (int pass = 2; pass <= 5 && !faults.isEmpty(); ++pass) {
-        qInfo("pass %d of 5 failed: %s", pass - 1, qPrintable(faults.join(QStringLiteral("; "))));
+    for (int pass = 2; pass <= Passes && !faults.isEmpty(); ++pass) {
+        qInfo("pass %d of %d failed: %s", pass - 1, Passes, qPrintable(faults.join(QStringLiteral("; "))));
         faults = playAndListFaults(bank, recorder, plays);
     }
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));

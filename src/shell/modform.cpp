@@ -1,7 +1,7 @@
 #include "modform.h"
 
-#include "dragfollower.h"
 #include "common/twips.h"
+#include "dragfollower.h"
 
 #include <QBitmap>
 #include <QGuiApplication>
