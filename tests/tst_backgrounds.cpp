@@ -37,14 +37,14 @@ private slots:
     void altriSfondiPreviewsAPictureFile();
     void altriSfondiRefusesWhatIsNoPicture_data();
     void altriSfondiRefusesWhatIsNoPicture();
-    void pickerOpenedWithTheFocusOnOkSoEnterAppliedPicture101();
+    void pickerOpensWithTheFocusOnItsScrollBar();
     void arrowKeysPageThroughTheLandscapes_data();
     void arrowKeysPageThroughTheLandscapes();
     void tabFollowsTheDesignedOrder();
-    void transparentPictureShowedThePreviousPreviewThroughIt_data();
-    void transparentPictureShowedThePreviousPreviewThroughIt();
-    void pickerReopenedWhereThePlayerHadLeftIt_data();
-    void pickerReopenedWhereThePlayerHadLeftIt();
+    void transparentPictureShowsTheWindowColourThroughIt_data();
+    void transparentPictureShowsTheWindowColourThroughIt();
+    void pickerReopensAtItsDesignPlace_data();
+    void pickerReopensAtItsDesignPlace();
 
 private:
     QTemporaryDir m_dir;
@@ -350,8 +350,9 @@ frmSfondo* openActive(GameFixture& f)
 
 } // namespace
 
-void TestBackgrounds::pickerOpenedWithTheFocusOnOkSoEnterAppliedPicture101()
+void TestBackgrounds::pickerOpensWithTheFocusOnItsScrollBar()
 {
+    // The picker once opened with the focus on "OK", so Enter applied picture 101.
     GameFixture f;
     frmSfondo* picker = openActive(f);
     QVERIFY2(picker, "the picker never became the active window");
@@ -413,7 +414,7 @@ void TestBackgrounds::tabFollowsTheDesignedOrder()
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(picker->Command3));
 }
 
-void TestBackgrounds::transparentPictureShowedThePreviousPreviewThroughIt_data()
+void TestBackgrounds::transparentPictureShowsTheWindowColourThroughIt_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
@@ -436,8 +437,9 @@ void TestBackgrounds::transparentPictureShowedThePreviousPreviewThroughIt_data()
     QTest::newRow("GIF with a transparent colour") << QStringLiteral("vetro.gif") << gif << QPoint(0, 0) << QPoint();
 }
 
-void TestBackgrounds::transparentPictureShowedThePreviousPreviewThroughIt()
+void TestBackgrounds::transparentPictureShowsTheWindowColourThroughIt()
 {
+    // A transparent picture once showed the previous preview through it.
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     QFETCH(QPoint, clear);
@@ -469,7 +471,7 @@ void TestBackgrounds::transparentPictureShowedThePreviousPreviewThroughIt()
     QCOMPARE(screen.pixelColor(400, 300), window);
 }
 
-void TestBackgrounds::pickerReopenedWhereThePlayerHadLeftIt_data()
+void TestBackgrounds::pickerReopensAtItsDesignPlace_data()
 {
     QTest::addColumn<QString>("how");
     QTest::newRow("OK") << QStringLiteral("OK");
@@ -477,8 +479,9 @@ void TestBackgrounds::pickerReopenedWhereThePlayerHadLeftIt_data()
     QTest::newRow("window closed") << QStringLiteral("close");
 }
 
-void TestBackgrounds::pickerReopenedWhereThePlayerHadLeftIt()
+void TestBackgrounds::pickerReopensAtItsDesignPlace()
 {
+    // The picker once reopened where the player had left it.
     QFETCH(QString, how);
     GameFixture f;
     f.g().Command10_Click();

@@ -74,7 +74,7 @@ private slots:
     void buttonShowsItsCurrentLook_data();
     void buttonShowsItsCurrentLook();
     void countSizeFollowsEveryCount();
-    void countsShrankWhileTheirInkStillFitted();
+    void countsKeepTheirFullSizeWhileTheirInkFits();
     void roundBarFillsInStepWithTheRound_data();
     void roundBarFillsInStepWithTheRound();
     void classicFacesGetTheFirstInstalledLookAlike_data();
@@ -161,8 +161,9 @@ void TestDrawing::countSizeFollowsEveryCount()
     QCOMPARE(count->shownPixelSize(), full);
 }
 
-void TestDrawing::countsShrankWhileTheirInkStillFitted()
+void TestDrawing::countsKeepTheirFullSizeWhileTheirInkFits()
 {
+    // The counts once shrank while their ink still fitted at full size.
     GameFixture f;
     for (QLabel* label : {f.g().lblpunti, f.g().lblmancati}) {
         auto* count = static_cast<CounterLabel*>(label);

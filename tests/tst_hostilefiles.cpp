@@ -326,7 +326,7 @@ private slots:
     void pickedFile_data();
     void pickedFile();
     void seededMutationsDecodeSafely();
-    void gifWhoseScreenOutgrewItsFirstFrameSlippedPastTheSizeLimit();
+    void sizeLimitHoldsForAGifScreenLargerThanItsFirstFrame();
     void memoryStaysBounded();
 
 private:
@@ -607,8 +607,9 @@ void TestHostileFiles::seededMutationsDecodeSafely()
     QVERIFY(decoded < Mutations);
 }
 
-void TestHostileFiles::gifWhoseScreenOutgrewItsFirstFrameSlippedPastTheSizeLimit()
+void TestHostileFiles::sizeLimitHoldsForAGifScreenLargerThanItsFirstFrame()
 {
+    // A GIF whose screen outgrew its first frame once slipped past the size limit.
     // The header check saw only the 48x36 frame; the decoded picture is the whole 48x65535 screen.
     QVERIFY(PictureDecoder::decode(gif(QSize(48, 65535), QSize(48, 36), 1)).isNull());
     QVERIFY(PictureDecoder::decode(gif(QSize(PictureDecoder::MaxSide + 1, 4), QSize(4, 4), 1)).isNull());

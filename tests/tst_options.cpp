@@ -24,7 +24,7 @@ private slots:
     void cancelledColourDialogChangesNothing();
     void dialogColourReplacesTheButtonColour();
     void lanciaWorksWithThePanelOpen();
-    void panelCaptionsSatLowerThanDesigned();
+    void panelCaptionsStartAtTheTopOfTheirBoxes();
     void everyLabelOfBothWindowsDrawsFromItsTop();
 };
 
@@ -283,8 +283,9 @@ void TestOptions::lanciaWorksWithThePanelOpen()
     QVERIFY(f.g().tmrGenerale.isActive());
 }
 
-void TestOptions::panelCaptionsSatLowerThanDesigned()
+void TestOptions::panelCaptionsStartAtTheTopOfTheirBoxes()
 {
+    // The panel's captions once sat lower than designed, centred in their boxes.
     GameFixture f;
     frmGame& g = f.g();
     g.Command4_Click();

@@ -53,23 +53,24 @@ class TestPlatform : public QObject
 private slots:
     void initTestCase() { configureTestApplication(); }
 
-    void escapeOrTheWindowsCloseAnsweredTheCloseQuestionNo_data();
-    void escapeOrTheWindowsCloseAnsweredTheCloseQuestionNo();
+    void onlySiOrNoAnswerTheCloseQuestion_data();
+    void onlySiOrNoAnswerTheCloseQuestion();
     void aMessageWithOnlyOkStillClosesWithEscape();
 
 private:
     QtPlatformServices m_platform;
 };
 
-void TestPlatform::escapeOrTheWindowsCloseAnsweredTheCloseQuestionNo_data()
+void TestPlatform::onlySiOrNoAnswerTheCloseQuestion_data()
 {
     QTest::addColumn<bool>("yes");
     QTest::newRow("then Sì") << true;
     QTest::newRow("then No") << false;
 }
 
-void TestPlatform::escapeOrTheWindowsCloseAnsweredTheCloseQuestionNo()
+void TestPlatform::onlySiOrNoAnswerTheCloseQuestion()
 {
+    // Escape or the window's close once answered the close question No.
     QFETCH(bool, yes);
     Seen seen;
     const int answer = withMessageBox(

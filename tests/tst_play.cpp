@@ -21,12 +21,12 @@ private slots:
     void tickDuringTheLaunchCueFliesThePreviousDirection();
     void unknownCueIsSilentAndDoesNotYield();
     void spaceAndEnterLaunchOnceLanciaHasTheFocus();
-    void theKeypadsEnterDidNotLaunch();
+    void theKeypadsEnterLaunchesLikeEnter();
     void everyButtonThatTakesEnterTakesTheKeypadsEnter_data();
     void everyButtonThatTakesEnterTakesTheKeypadsEnter();
     void countsStopAtTheCeiling();
-    void aTickDuringTheMissCueCountedTheDiscTwice();
-    void aSecondSpaceDuringTheFlightAskedToQuit();
+    void aTickDuringTheMissCueCountsTheDiscOnce();
+    void spaceAndEnterDuringTheFlightNeverAskToQuit();
 
     void hitBoxEdges_data();
     void hitBoxEdges();
@@ -221,8 +221,9 @@ void TestPlay::spaceAndEnterLaunchOnceLanciaHasTheFocus()
     QCOMPARE(f.platform.cues(), (QStringList{"cue 101", "cue 104", "cue 101", "cue 104", "cue 101"}));
 }
 
-void TestPlay::theKeypadsEnterDidNotLaunch()
+void TestPlay::theKeypadsEnterLaunchesLikeEnter()
 {
+    // The keypad's Enter once did not launch.
     GameFixture f;
     f.launch(0);
     QVERIFY(f.flyUntilOver() > 0);
@@ -299,8 +300,9 @@ void TestPlay::countsStopAtTheCeiling()
     QCOMPARE(f.g().lblmancati->text(), QStringLiteral("32767"));
 }
 
-void TestPlay::aTickDuringTheMissCueCountedTheDiscTwice()
+void TestPlay::aTickDuringTheMissCueCountsTheDiscOnce()
 {
+    // A tick due during the miss cue's yield once counted the same disc missed twice.
     GameFixture f;
     f.launch(0);
     for (int i = 0; i < 68; ++i)
@@ -321,8 +323,9 @@ void TestPlay::aTickDuringTheMissCueCountedTheDiscTwice()
     QCOMPARE(frmGameProbe::roundTime(f.g()), qint16(10));
 }
 
-void TestPlay::aSecondSpaceDuringTheFlightAskedToQuit()
+void TestPlay::spaceAndEnterDuringTheFlightNeverAskToQuit()
 {
+    // A second Space during the flight once reached "Esci" and asked to quit.
     GameFixture f;
     f.g().activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f.g()));
