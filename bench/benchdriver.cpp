@@ -14,7 +14,7 @@
 #include "media/frmsfondo.h"
 #include "media/picturedecoder.h"
 #include "media/wavecue.h"
-#include "platform/qtplatformservices.h"
+#include "app/qtplatformservices.h"
 #include "probe.h"
 #include "shell/modform.h"
 

@@ -79,9 +79,9 @@ public:
         return answer;
     }
 
-    void exitNow() override
+    void exitNow(int status) override
     {
-        log << QStringLiteral("exit");
+        log << QStringLiteral("exit %1").arg(status);
         ++exits;
     }
 

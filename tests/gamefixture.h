@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "common/twips.h"
 #include "fakeplatform.h"
 #include "probe.h"
 
@@ -54,7 +55,7 @@ struct GameFixture
     // A real press on the field at (x, y) twips, through the field's own dispatch.
     void press(Qt::MouseButton button, float x, float y)
     {
-        QTest::mousePress(game->Picture1, button, {}, QPoint(qRound(x / 15.0f), qRound(y / 15.0f)));
+        QTest::mousePress(game->Picture1, button, {}, QPoint(Twips::toPixels(x), Twips::toPixels(y)));
     }
 };
 

@@ -12,7 +12,7 @@ struct frmGameProbe
     static qint16 shots(const frmGame& g) { return g.shots; }
     static qint16 misses(const frmGame& g) { return g.misses; }
     static qint16 roundTime(const frmGame& g) { return g.roundTime; }
-    static qint16 rightLimit(const frmGame& g) { return g.rightLimit; }
+    static qint32 rightLimit(const frmGame& g) { return g.rightLimit; }
     static FieldItem* discImage(const frmGame& g) { return g.discImage; }
     static FieldItem* discShape(const frmGame& g) { return g.discShape; }
     static qint16 shapeOffset(const frmGame& g) { return g.shapeOffset; }
@@ -26,5 +26,5 @@ struct frmGameProbe
         g.misses = misses;
     }
     static void setRoundTime(frmGame& g, qint16 t) { g.roundTime = t; }
-    static void setRightLimit(frmGame& g, qint16 limit) { g.rightLimit = limit; }
+    static void setRightLimit(frmGame& g, qint32 limit) { g.rightLimit = limit; }
 };

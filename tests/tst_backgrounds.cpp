@@ -1,9 +1,9 @@
 // The picture loader, the background picker and the pictures a player may pick from disk.
-#include "common/vberror.h"
 #include "gamefixture.h"
 #include "media/cloadrespicture.h"
 #include "media/frmsfondo.h"
 #include "media/picturedecoder.h"
+#include "platform/untrappederror.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -118,7 +118,7 @@ void TestBackgrounds::untrappedErrorIsReportedAndEndsTheProgram()
         after = true; // never reached
     });
     QVERIFY(!after);
-    QCOMPARE(platform.log, (QStringList{"msgbox 16", "exit"}));
+    QCOMPARE(platform.log, (QStringList{"msgbox 16", "exit 1"}));
     QCOMPARE(platform.messages, QStringList{"Errore di run-time '481':\r\n\r\nImmagine non valida"});
 }
 

@@ -2,6 +2,7 @@
 // temporary directory that is missing or unusable, fonts that are not there. The game must play on, silently,
 // with its texts in place. The environment is spoilt before the application starts, in main() below; with
 // VOLARINO_FAULTS_NO_FONTS=1 the process also starts with no font at all.
+#include "app/qtplatformservices.h"
 #include "common/fontfaces.h"
 #include "gamefixture.h"
 #include "help/frmhelp.h"
@@ -9,7 +10,6 @@
 #include "media/frmsfondo.h"
 #include "media/soundcuebank.h"
 #include "media/wavecue.h"
-#include "platform/qtplatformservices.h"
 
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -46,7 +46,7 @@ public:
     }
     std::optional<QColor> chooseColour(QWidget*) override { return QColor(1, 2, 3); }
     std::optional<QString> chooseOpenFile(QWidget*, const QString&) override { return std::nullopt; }
-    void exitNow() override { ++exits; }
+    void exitNow(int) override { ++exits; }
 };
 
 QByteArray le32(quint32 value)

@@ -32,8 +32,7 @@ constexpr qint16 ClockStep = 10; // hundredths of a second per round-clock tick
 constexpr qint16 RoundLength = 9000;
 constexpr qint16 ShapeOffsets[3] = {200, 290, 420};
 constexpr qint16 Speeds[5] = {40, 60, 80, 100, 120};
-constexpr qint16 RightLimitNormal = 7000;
-constexpr qint16 RightLimitMaximised = 11175;
+constexpr qint32 RightLimitNormal = 7000;
 
 bool insideHitBox(float x, float y, float discLeft, float discTop)
 {
@@ -681,7 +680,8 @@ void Monkey::buildActions()
         const bool wasNormal = frmGameProbe::isNormalSize(g());
         g().imgResize_Click();
         if (frmGameProbe::isNormalSize(g()) == wasNormal ||
-            frmGameProbe::rightLimit(g()) != (wasNormal ? RightLimitMaximised : RightLimitNormal))
+            frmGameProbe::rightLimit(g()) !=
+                (wasNormal ? qMax(11175, qRound(g().Picture1->Width() + 265)) : RightLimitNormal))
             fault(QStringLiteral("the size toggle did not switch the size and the right limit"));
         return QStringLiteral("size toggle to %1 (field %2x%3 px)")
             .arg(wasNormal ? "maximised" : "normal")

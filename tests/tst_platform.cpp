@@ -1,12 +1,15 @@
 // The Qt side of the platform seam, where the game's rules reach into Qt's own dialogs: a Yes/No question is
 // answered by its two buttons only, as the classic message box has no cancel.
+#include "app/qtplatformservices.h"
 #include "gamefixture.h"
-#include "platform/qtplatformservices.h"
+#include "platform/untrappederror.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTimer>
 #include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +59,7 @@ private slots:
     void onlySiOrNoAnswerTheCloseQuestion_data();
     void onlySiOrNoAnswerTheCloseQuestion();
     void aMessageWithOnlyOkStillClosesWithEscape();
+    void untrappedErrorEndsTheProcessWithAFailureStatus();
 
 private:
     QtPlatformServices m_platform;
@@ -112,6 +116,27 @@ void TestPlatform::aMessageWithOnlyOkStillClosesWithEscape()
     QVERIFY(open);
     QVERIFY(closedByEscape);
     QCOMPARE(answer, int(PlatformServices::Ok));
+}
+
+void TestPlatform::untrappedErrorEndsTheProcessWithAFailureStatus()
+{
+    // The real end of the program, in a child process; only the report's box is answered at once.
+    // It once ended with status 0, and a launcher or a crash reporter took the failure for success.
+    struct Answered : QtPlatformServices
+    {
+        int messageBox(QWidget*, const QString&, int, const QString&) override { return Ok; }
+    } platform;
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        VbErrors::runHandler(platform, [] { throw VbError(481, QStringLiteral("Immagine non valida"), QString()); });
+        ::_exit(99); // not reached: the handler ends the program
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), VbErrors::UntrappedExitStatus);
+    QVERIFY(VbErrors::UntrappedExitStatus != 0);
 }
 
 QTEST_MAIN(TestPlatform)

@@ -3,7 +3,7 @@
 #include "gamefixture.h"
 #include "help/frmhelp.h"
 #include "media/frmsfondo.h"
-#include "media/moddichiarazionicomuni.h"
+#include "platform/moddichiarazionicomuni.h"
 
 class TestPlay : public QObject
 {
@@ -69,7 +69,7 @@ void TestPlay::startUpState()
     QCOMPARE(frmGameProbe::shapeOffset(g), qint16(290));
     QCOMPARE(f.shape()->fillColor(), QColor(255, 255, 0));
     QCOMPARE(frmGameProbe::discColour(g), 65535.0);
-    QCOMPARE(frmGameProbe::rightLimit(g), qint16(7000));
+    QCOMPARE(frmGameProbe::rightLimit(g), 7000);
     QVERIFY(frmGameProbe::isNormalSize(g));
     QVERIFY(!g.Timer1.isActive());
     QVERIFY(!g.tmrGenerale.isActive());

@@ -15,6 +15,8 @@ private slots:
     void speedTable();
     void limits_data();
     void limits();
+    void rightLimitWhileMaximised_data();
+    void rightLimitWhileMaximised();
     void hitBox_data();
     void hitBox();
     void countsStopAtTheCeilingInsteadOfWrapping();
@@ -95,7 +97,28 @@ void TestRules::limits()
     QFETCH(float, left);
     QFETCH(int, rightLimit);
     QFETCH(bool, inField);
-    QCOMPARE(GameRules::discInField(top, left, qint16(rightLimit)), inField);
+    QCOMPARE(GameRules::discInField(top, left, rightLimit), inField);
+}
+
+void TestRules::rightLimitWhileMaximised_data()
+{
+    QTest::addColumn<int>("screenWidth"); // px, the maximised window's width
+    QTest::addColumn<int>("rightLimit");
+    // The field is the window's width less 735 twips; the limit lies 265 twips past its right edge.
+    QTest::newRow("field narrower than 11175 allows") << 760 << 11175;
+    QTest::newRow("800 wide") << 800 << 11530;
+    QTest::newRow("full HD") << 1920 << 28330;
+    QTest::newRow("4K, beyond 16 bits") << 3840 << 57130;
+}
+
+void TestRules::rightLimitWhileMaximised()
+{
+    QFETCH(int, screenWidth);
+    QFETCH(int, rightLimit);
+    const float field = static_cast<float>(screenWidth) * 15 - 735;
+    QCOMPARE(GameRules::rightLimitMaximised(field), rightLimit);
+    // The disc starts at the field's middle: always inside the limit.
+    QVERIFY(GameRules::discInField(3000, field / 2, GameRules::rightLimitMaximised(field)));
 }
 
 void TestRules::hitBox_data()

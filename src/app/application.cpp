@@ -1,9 +1,9 @@
 #include "application.h"
 
+#include "app/qtplatformservices.h"
 #include "common/fontfaces.h"
 #include "common/pictures.h"
 #include "game/frmgame.h"
-#include "platform/qtplatformservices.h"
 #include "shell/imagecontrolaccessible.h"
 #include "shell/modform.h"
 
@@ -47,14 +47,11 @@ void configure(QApplication& app)
     // Every text of the game is Italian, Qt's own buttons and dialogs included, whatever the system's language.
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* catalogue : {"qtbase", "qtmultimedia"}) {
-        auto* translator = new QTranslator(&app);
-        if (translator->load(QLocale(QLocale::Italian), QString::fromLatin1(catalogue), QStringLiteral("_"),
-                             translations))
-            QApplication::installTranslator(translator);
-        else
-            delete translator;
-    }
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"), translations))
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
 
     // The windows ask for the classic faces; free look-alikes stand in for them on every machine.
     FontFaces::install();

@@ -1,7 +1,5 @@
 #include "vberror.h"
 
-#include "platform/platformservices.h"
-
 #include <QCoreApplication>
 #include <QFileInfo>
 
@@ -11,14 +9,6 @@ QString programName()
 {
     const QString path = QCoreApplication::applicationFilePath();
     return path.isEmpty() ? QStringLiteral("volarino") : QFileInfo(path).completeBaseName();
-}
-
-void reportUntrapped(PlatformServices& platform, const VbError& error)
-{
-    platform.messageBox(
-        nullptr, QStringLiteral("Errore di run-time '%1':\r\n\r\n%2").arg(error.number()).arg(error.description()),
-        16 /* critical */, QString());
-    platform.exitNow();
 }
 
 } // namespace VbErrors

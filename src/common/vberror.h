@@ -5,8 +5,6 @@
 #include <QString>
 #include <exception>
 
-class PlatformServices;
-
 class VbError : public std::exception
 {
 public:
@@ -34,18 +32,5 @@ constexpr int InvalidPicture = 481;
 
 // The program's name without extension, as error sources start with it.
 QString programName();
-
-// The one place an untrapped error ends up: a message with its number and description, then the end.
-void reportUntrapped(PlatformServices& platform, const VbError& error);
-
-// Runs an event handler; an error it lets through is reported and ends the program.
-template <typename Handler> void runHandler(PlatformServices& platform, Handler&& handler)
-{
-    try {
-        handler();
-    } catch (const VbError& error) {
-        reportUntrapped(platform, error);
-    }
-}
 
 } // namespace VbErrors

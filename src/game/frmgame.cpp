@@ -8,7 +8,7 @@
 #include "help/frmhelp.h"
 #include "media/cloadrespicture.h"
 #include "media/frmsfondo.h"
-#include "media/moddichiarazionicomuni.h"
+#include "platform/moddichiarazionicomuni.h"
 #include "platform/platformservices.h"
 #include "shell/modform.h"
 
@@ -221,13 +221,10 @@ void frmGame::Form_Load()
     Timers::setEnabled(Timer1, false);
     discImage = imgDiscoMedio;
     discShape = shpDiscoMedio;
-    shapeOffset = 290;
-    discImage->setTop(Picture1->Height());
-    discImage->setLeft(Picture1->Width() / 2);
-    discColour = 65535;
-    discShape->setFillColor(Twips::colorFromVb(65535));
-    discShape->setTop(discImage->Top() + shapeOffset);
-    discShape->setLeft(discImage->Left());
+    shapeOffset = GameRules::ShapeOffsetTable[GameRules::MediumDisc];
+    parkDisc();
+    discColour = GameRules::StartColour;
+    discShape->setFillColor(Twips::colorFromVb(GameRules::StartColour));
     Slider2->setValue(2);
     Command1->setEnabled(true);
     lblpunti->setText(QStringLiteral("0"));
@@ -237,6 +234,7 @@ void frmGame::Form_Load()
     modForm::RoundFormRegion(this);
 }
 
+// The start position: just below the middle of the field's bottom edge, the shape under the picture.
 void frmGame::parkDisc()
 {
     discImage->setTop(Picture1->Height());
@@ -253,10 +251,7 @@ void frmGame::Command1_Click()
     ImgSin->setVisible(false);
     ImgDes->setVisible(false);
     ImgBas->setVisible(false);
-    discImage->setLeft(Picture1->Width() / 2);
-    discImage->setTop(Picture1->Height());
-    discShape->setTop(discImage->Top() + shapeOffset);
-    discShape->setLeft(discImage->Left());
+    parkDisc();
     Label1->setVisible(false);
     // A disabled "Lancia" hands its focus on; left to Qt it would land on "Esci", and a second Space during
     // the flight would ask to quit. The field takes it instead: keys do nothing there.
@@ -293,10 +288,7 @@ void frmGame::Timer1_Timer()
     Label1->setVisible(true);
     Label1->setForeColor(Red);
     Label1->setCaption(QStringLiteral("Mancato!"));
-    discImage->setTop(Picture1->Height());
-    discImage->setLeft(Picture1->Width() / 2);
-    discShape->setTop(discImage->Top() + shapeOffset);
-    discShape->setLeft(discImage->Left());
+    parkDisc();
     misses = GameRules::increased(misses);
     lblmancati->setText(GameRules::countText(misses));
     Command1->setEnabled(true);

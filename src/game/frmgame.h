@@ -196,7 +196,7 @@ private:
     qint16 shots = 0;
     qint16 misses = 0;
     qint16 roundTime = 0;
-    qint16 rightLimit = 0;
+    qint32 rightLimit = 0; // twips; a wide screen's field is wider than 16 bits hold
     FieldItem* discImage = nullptr;
     FieldItem* discShape = nullptr;
     qint16 shapeOffset = 0;

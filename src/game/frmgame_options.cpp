@@ -1,12 +1,12 @@
 // The options panel of the game window: speed, size and colour of the disc, and the way to the backgrounds.
 #include "common/timers.h"
 #include "common/twips.h"
-#include "common/vberror.h"
 #include "frmgame.h"
 #include "gamerules.h"
 #include "media/cloadrespicture.h"
 #include "media/frmsfondo.h"
 #include "platform/platformservices.h"
+#include "platform/untrappederror.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -77,7 +77,7 @@ void OptionsFrame::paintEvent(QPaintEvent*)
     // Three etched dividers: a grey line beside a caption-coloured one (twips, relative to the frame).
     auto line = [&painter](const QColor& colour, int width, float x1, float y1, float x2, float y2) {
         painter.setPen(QPen(colour, width, Qt::SolidLine, Qt::FlatCap));
-        painter.drawLine(QPointF(x1 / 15.0, y1 / 15.0), QPointF(x2 / 15.0, y2 / 15.0));
+        painter.drawLine(QPointF(x1, y1) / Twips::PerPixel, QPointF(x2, y2) / Twips::PerPixel);
     };
     line(EtchGrey, 1, 0, 1440, 2880, 1440);
     line(CaptionText, 2, 0, 1450, 2880, 1450);
@@ -231,7 +231,8 @@ void frmGame::Command10_Click()
     // Loading its first picture can fail only if the program's own resources are broken: that ends the program.
     VbErrors::runHandler(m_platform, [this] {
         if (!m_frmSfondo)
-            m_frmSfondo = std::make_unique<frmSfondo>(*this, m_platform);
+            m_frmSfondo = std::make_unique<frmSfondo>(
+                picLoader(), [this](const QPixmap& picture) { Picture1->setPicture(picture); }, m_platform);
         m_frmSfondo->open();
     });
 }

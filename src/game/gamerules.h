@@ -5,12 +5,10 @@
 #include <QString>
 #include <QtGlobal>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 namespace GameRules {
-
-// Twips per device-independent pixel: every position and size of the windows is kept in twips.
-constexpr float TwipsPerPixel = 15.0f;
 
 // Twips the disc rises per flight tick for the speed slider's positions 1 to 5.
 constexpr std::array<qint16, 5> SpeedTable{40, 60, 80, 100, 120};
@@ -34,11 +32,22 @@ constexpr qint16 sidewaysStep(int direction)
 // Field limits for the disc picture's top-left corner, in the field's twips. The right one depends on the window size.
 constexpr float TopLimit = -240.0f;
 constexpr float LeftLimit = -480.0f;
-constexpr qint16 RightLimitNormal = 7000;
-constexpr qint16 RightLimitMaximised = 11175;
+constexpr qint32 RightLimitNormal = 7000;
+constexpr qint32 RightLimitMaximised = 11175;
+// Past the field's right edge at normal size (6735 twips wide): the disc is out of sight when it counts as gone.
+constexpr float RightMargin = RightLimitNormal - 6735.0f;
+
+// The right limit while maximised: 11175, or further on a field wider than that leaves room for, so the disc
+// leaves by the right edge as at normal size. A fixed 11175 lay inside the field on a full-HD screen, and even
+// short of the disc's start there, so every disc was missed at its first tick. 32 bits: a wide screen's field
+// is more twips wide than 16 bits hold.
+inline qint32 rightLimitMaximised(float fieldWidth)
+{
+    return qMax(RightLimitMaximised, static_cast<qint32>(std::lround(fieldWidth + RightMargin)));
+}
 
 // True while the disc is still inside the limits (strict: a disc exactly on a limit is still in).
-constexpr bool discInField(float top, float left, qint16 rightLimit)
+constexpr bool discInField(float top, float left, qint32 rightLimit)
 {
     return !(top < TopLimit) && !(left < LeftLimit) && !(left > static_cast<float>(rightLimit));
 }
@@ -101,5 +110,8 @@ inline QString roundSummary(qint16 shots, qint16 hits)
 
 // Disc sizes chosen by the size slider (1 small, 2 medium, 3 large): twips from picture top to shape top.
 constexpr std::array<qint16, 3> ShapeOffsetTable{200, 290, 420};
+// The disc every game starts with: the medium one, yellow (0x00BBGGRR).
+constexpr std::size_t MediumDisc = 1;
+constexpr quint32 StartColour = 0x0000FFFF;
 
 } // namespace GameRules

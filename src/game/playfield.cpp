@@ -1,6 +1,7 @@
 #include "playfield.h"
 
 #include "common/mousecodes.h"
+#include "common/twips.h"
 #include "gamerules.h"
 
 #include <QAccessible>
@@ -9,7 +10,7 @@
 #include <QPainter>
 #include <cmath>
 
-using GameRules::TwipsPerPixel;
+using Twips::PerPixel;
 
 FieldItem::FieldItem(PlayField& field, Kind kind, const QString& name, float left, float top, float width, float height)
     : m_field(field), m_kind(kind), m_name(name), m_left(left), m_top(top), m_width(width), m_height(height)
@@ -17,7 +18,7 @@ FieldItem::FieldItem(PlayField& field, Kind kind, const QString& name, float lef
 
 QRectF FieldItem::pixelRect() const
 {
-    return QRectF(m_left / TwipsPerPixel, m_top / TwipsPerPixel, m_width / TwipsPerPixel, m_height / TwipsPerPixel);
+    return QRectF(m_left / PerPixel, m_top / PerPixel, m_width / PerPixel, m_height / PerPixel);
 }
 
 bool FieldItem::contains(float x, float y) const
@@ -139,20 +140,20 @@ FieldItem* PlayField::addItem(FieldItem::Kind kind, const QString& name, float l
 
 float PlayField::Width() const
 {
-    return static_cast<float>(width()) * TwipsPerPixel;
+    return static_cast<float>(width()) * PerPixel;
 }
 float PlayField::Height() const
 {
-    return static_cast<float>(height()) * TwipsPerPixel;
+    return static_cast<float>(height()) * PerPixel;
 }
 
 void PlayField::setWidth(float twips)
 {
-    resize(qMax(0, qRound(twips / TwipsPerPixel)), height());
+    resize(qMax(0, qRound(twips / PerPixel)), height());
 }
 void PlayField::setHeight(float twips)
 {
-    resize(width(), qMax(0, qRound(twips / TwipsPerPixel)));
+    resize(width(), qMax(0, qRound(twips / PerPixel)));
 }
 
 void PlayField::setPicture(const QPixmap& picture)
@@ -230,8 +231,8 @@ void PlayField::press(QMouseEvent* event)
         event->ignore();
         return;
     }
-    const float x = static_cast<float>(event->position().x()) * TwipsPerPixel;
-    const float y = static_cast<float>(event->position().y()) * TwipsPerPixel;
+    const float x = static_cast<float>(event->position().x()) * PerPixel;
+    const float y = static_cast<float>(event->position().y()) * PerPixel;
     FieldItem* target = itemAt(x, y);
     const int shift = MouseCodes::shift(event->modifiers());
     if (target)

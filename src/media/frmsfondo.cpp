@@ -2,10 +2,9 @@
 
 #include "cloadrespicture.h"
 #include "common/twips.h"
-#include "common/vberror.h"
-#include "game/frmgame.h"
 #include "picturedecoder.h"
 #include "platform/platformservices.h"
+#include "platform/untrappederror.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -13,7 +12,9 @@
 #include <QPainter>
 #include <QScrollBar>
 
-frmSfondo::frmSfondo(frmGame& game, PlatformServices& platform) : QWidget(nullptr), m_game(game), m_platform(platform)
+frmSfondo::frmSfondo(cLoadResPicture& loader, std::function<void(const QPixmap&)> applyToField,
+                     PlatformServices& platform)
+    : QWidget(nullptr), m_loader(loader), m_applyToField(std::move(applyToField)), m_platform(platform)
 {
     setObjectName(QStringLiteral("frmSfondo"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -79,19 +80,19 @@ void frmSfondo::Form_Load()
         const QSignalBlocker quiet(HScroll1);
         HScroll1->setValue(1);
     }
-    setPreview(m_game.picLoader().LoadResPicture(101, QStringLiteral("CUSTOM")));
+    setPreview(m_loader.LoadResPicture(101, QStringLiteral("CUSTOM")));
     m_loaded = true;
 }
 
 void frmSfondo::HScroll1_Change()
 {
     const auto id = static_cast<qint16>(HScroll1->value() + 100);
-    setPreview(m_game.picLoader().LoadResPicture(id, QStringLiteral("CUSTOM")));
+    setPreview(m_loader.LoadResPicture(id, QStringLiteral("CUSTOM")));
 }
 
 void frmSfondo::Command1_Click()
 {
-    m_game.Picture1->setPicture(m_preview);
+    m_applyToField(m_preview);
     unload();
 }
 

@@ -6,16 +6,18 @@
 
 #include <QPixmap>
 #include <QWidget>
+#include <functional>
 
 class PlatformServices;
 class QScrollBar;
-class frmGame;
+class cLoadResPicture;
 
 class frmSfondo : public QWidget
 {
     Q_OBJECT
 public:
-    frmSfondo(frmGame& game, PlatformServices& platform);
+    // `loader` turns the built-in landscapes into pictures; "OK" hands the chosen picture to `applyToField`.
+    frmSfondo(cLoadResPicture& loader, std::function<void(const QPixmap&)> applyToField, PlatformServices& platform);
     ~frmSfondo() override;
 
     QScrollBar* HScroll1 = nullptr;
@@ -51,7 +53,8 @@ private:
     // Where the picture lies in the window, from its top-left corner.
     QRect previewArea() const;
 
-    frmGame& m_game;
+    cLoadResPicture& m_loader;
+    std::function<void(const QPixmap&)> m_applyToField;
     PlatformServices& m_platform;
     QPixmap m_preview;
     bool m_loaded = false;

@@ -48,6 +48,7 @@ public:
     // Modal file-open dialog with a filter in "Name|*.ext|Name|*.ext" form: the file chosen, or nothing.
     virtual std::optional<QString> chooseOpenFile(QWidget* parent, const QString& filter) = 0;
 
-    // Ends the program at once: no further handler runs.
-    virtual void exitNow() = 0;
+    // Ends the program at once with `status` as its exit status (0: the player left; else a failure, so that a
+    // launcher, a script or a crash reporter sees one): no further handler runs.
+    virtual void exitNow(int status) = 0;
 };

@@ -149,12 +149,13 @@ void frmGame::imgResize_Click()
     } else {
         changeSize(true);
         isNormalSize = false;
-        rightLimit = GameRules::RightLimitMaximised;
     }
     const float W = Twips::fromPixels(width());
     const float H = Twips::fromPixels(height());
     Picture1->setWidth(W - FieldMarginX);
     Picture1->setHeight(H - FieldMarginY);
+    if (!isNormalSize)
+        rightLimit = GameRules::rightLimitMaximised(Picture1->Width());
     const float panelTop = Twips::fromPixels(Picture1->y()) + Picture1->Height() + PanelGap;
     Picture2->move(Picture2->x(), Twips::toPixels(panelTop));
     Picture2->resize(Picture1->width(), Picture2->height());
@@ -237,7 +238,7 @@ void frmGame::Form_Unload(int& /*Cancel*/)
 void frmGame::Uscita()
 {
     if (windowState() & NotNormal) {
-        m_platform.exitNow();
+        m_platform.exitNow(0);
         return;
     }
 

@@ -139,9 +139,9 @@ std::optional<QString> QtPlatformServices::chooseOpenFile(QWidget* parent, const
     return name;
 }
 
-void QtPlatformServices::exitNow()
+void QtPlatformServices::exitNow(int status)
 {
     // Nothing may run after this: not the rest of the handler, not another window's.
     std::fflush(nullptr);
-    ::_exit(0);
+    ::_exit(status);
 }

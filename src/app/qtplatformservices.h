@@ -1,8 +1,8 @@
-// The desktop behind the seam: Qt's audio output, message boxes and standard dialogs.
+// The desktop behind the seam: the sound cues, message boxes and standard dialogs.
 #pragma once
 
 #include "media/soundcuebank.h"
-#include "platformservices.h"
+#include "platform/platformservices.h"
 
 class QtPlatformServices : public PlatformServices
 {
@@ -18,7 +18,7 @@ public:
     int messageBox(QWidget* parent, const QString& prompt, int style, const QString& title) override;
     std::optional<QColor> chooseColour(QWidget* parent) override;
     std::optional<QString> chooseOpenFile(QWidget* parent, const QString& filter) override;
-    void exitNow() override;
+    void exitNow(int status) override;
 
     SoundCueBank& cues() { return m_cues; }
 
