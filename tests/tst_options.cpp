@@ -30,6 +30,13 @@ private slots:
 
 namespace {
 
+// The colours a button's face shows inside its bevel, above and below its caption.
+QSet<QRgb> faceColours(QWidget& button)
+{
+    const QImage drawn = button.grab().toImage();
+    return {drawn.pixel(drawn.width() / 2, 4), drawn.pixel(drawn.width() / 2, drawn.height() - 5)};
+}
+
 // The first row, from the top, in which the label draws anything.
 int firstInkRow(QLabel& label)
 {
@@ -68,7 +75,8 @@ void TestOptions::panelLooksAsDesigned()
     QCOMPARE(g.Label4->text(), QStringLiteral("Velocità del piattello"));
     QCOMPARE(g.Command6->toolTip(), QStringLiteral("Indietro"));
     QCOMPARE(g.Command10->text(), QStringLiteral("Apri sfondo"));
-    QCOMPARE(g.Command5->palette().color(QPalette::Button), QColor(128, 128, 255));
+    for (QWidget* button : {g.Command5, g.Command6, g.Command7, g.Command10})
+        QCOMPARE(faceColours(*button), QSet<QRgb>{qRgb(128, 128, 255)});
     // The colour buttons are exclusive.
     g.Option1[0]->click();
     g.Option1[4]->click();
@@ -209,7 +217,14 @@ void TestOptions::colourButtons()
     QFETCH(double, value);
     GameFixture f;
     f.g().Command4_Click();
-    f.g().Option1[std::size_t(index)]->click();
+    // The button shows the very colour it gives the disc, flat (a style's gradient once lightened it), raised
+    // until chosen and pressed in after.
+    QPushButton& button = *f.g().Option1[std::size_t(index)];
+    const QImage raised = button.grab().toImage();
+    QCOMPARE(faceColours(button), QSet<QRgb>{colour.rgb()});
+    button.click();
+    QCOMPARE(faceColours(button), QSet<QRgb>{colour.rgb()});
+    QVERIFY(button.grab().toImage().pixel(1, 1) != raised.pixel(1, 1));
     QCOMPARE(frmGameProbe::discColour(f.g()), value);
     QCOMPARE(f.shape()->fillColor(), QColor(255, 255, 0)); // not before "OK"
     f.g().Command5_Click();

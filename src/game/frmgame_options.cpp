@@ -1,4 +1,5 @@
 // The options panel of the game window: speed, size and colour of the disc, and the way to the backgrounds.
+#include "common/solidbuttonstyle.h"
 #include "common/timers.h"
 #include "common/twips.h"
 #include "frmgame.h"
@@ -137,6 +138,7 @@ void frmGame::buildOptionsPanel()
         if (i == 7)
             palette.setColor(QPalette::ButtonText, HighlightText);
         option->setPalette(palette);
+        SolidButtonStyle::apply(option);
         option->setAccessibleDescription(QStringLiteral("Colore del piattello"));
         Option1[i] = option;
     }
@@ -148,6 +150,7 @@ void frmGame::buildOptionsPanel()
         QPalette palette;
         palette.setColor(QPalette::Button, PanelButton);
         b->setPalette(palette);
+        SolidButtonStyle::apply(b);
         return b;
     };
     Command7 = button(QStringLiteral("Altri colori"), 4080, 2400, 855);
