@@ -42,7 +42,28 @@ readelf -d "$work/root/$module" | grep -Eq "$audio_libs" || fail "the sound modu
 desktop-file-validate "$work/root/usr/share/applications/$app.desktop" || fail "launcher does not validate"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/$app.metainfo.xml" || fail "metainfo does not validate"
 grep -q '^Categories=Game;ArcadeGame;$' "$work/root/usr/share/applications/$app.desktop" || fail "categories"
-grep -qx 'Exec=/usr/games/volarino' "$work/root/usr/share/applications/$app.desktop" || fail "the launcher's Exec"
+# The launcher's command, run as a desktop session runs it, must be the program the install put there: with the
+# PATH Debian gives every user's session (/etc/profile), and with the install's own prefix, whatever was configured.
+session_path=/usr/local/bin:/usr/bin:/bin:/usr/local/games:/usr/games
+launches_installed() { # launches_installed DESKTOP_FILE ROOT INSTALLED_PROGRAM
+    local command
+    command=$(sed -n 's/^Exec=//p' "$1")
+    case $command in
+    /*) command=$2$command ;;
+    *) command=$(PATH=$(sed "s|\([^:]*\)|$2\1|g" <<<"$session_path") command -v "$command") ;;
+    esac
+    [ "$command" -ef "$3" ] || { echo "Exec=$(sed -n 's/^Exec=//p' "$1") runs ${command:-nothing}, not $3"; return 1; }
+}
+launches_installed "$work/root/usr/share/applications/$app.desktop" "$work/root" "$work/root/usr/games/volarino" ||
+    fail "the launcher does not start the installed game"
+# A player without root installs into ~/.local, a prefix the build was not configured for.
+user_prefix=$work/home/.local
+cmake --install "$work/build" --prefix "$user_prefix" >/dev/null
+desktop-file-validate "$user_prefix/share/applications/$app.desktop" || fail "the user's launcher does not validate"
+launches_installed "$user_prefix/share/applications/$app.desktop" "" "$user_prefix/games/volarino" ||
+    fail "the launcher installed with --prefix does not start the game installed there"
+[ -e "$user_prefix/share/icons/hicolor/256x256/apps/$app.png" ] && [ -e "$user_prefix/share/metainfo/$app.metainfo.xml" ] ||
+    fail "icons or metainfo missing under --prefix"
 [ "$(identify -format '%wx%h' "$work/root/usr/share/icons/hicolor/32x32/apps/$app.png")" = 32x32 ] || fail "icon size"
 
 (cd "$work/build" && cpack -G DEB -B "$work/package" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
@@ -120,7 +141,7 @@ exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/$app.desktop")
 [ -n "$exec_line" ] || fail "the installed launcher has no Exec line"
 echo "installed in a pristine $suite root; starting the launcher's command: $exec_line"
 
-export root exec_line work
+export root exec_line work session_path
 "$src/tests/with-xvfb.sh" bash -c '
     set -u
     mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
@@ -128,6 +149,7 @@ export root exec_line work
     mkdir -p -m 700 "$root/run/user/0"
     # The root execs into the game, so its process is the one started here.
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 DISPLAY="$DISPLAY" XDG_RUNTIME_DIR=/run/user/0 \
+        PATH="$session_path" \
         /bin/sh -c "exec $exec_line" >"$work/installed-game.log" 2>&1 &
     pid=$!
     # Waits for the window on the screen and the module in the process, each for its own event, with room
