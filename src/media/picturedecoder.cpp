@@ -17,9 +17,9 @@ QImage decode(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return {};
-    // JPEG straight into 32-bit pixels; whatever that decoder does not take, Qt's readers decide.
-    if (QImage image = JpegDecoder::decode(bytes, MaxSide, MaxDecodedBytes); !image.isNull())
-        return image;
+    // JPEG straight into 32-bit pixels; what that decoder refuses is refused.
+    if (JpegDecoder::isJpeg(bytes))
+        return JpegDecoder::decode(bytes, MaxSide, MaxDecodedBytes);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

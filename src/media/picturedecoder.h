@@ -17,7 +17,8 @@ constexpr qint64 MaxDecodedBytes = qint64(MaxDecodedMegabytes) * 1024 * 1024;
 // The longest side a picture may have, in pixels.
 constexpr int MaxSide = 32768;
 
-// The first frame of the picture in `bytes`, or a null image when it is none or would be absurdly large.
+// The first frame of the picture in `bytes`, or a null image when it is none or would be absurdly large. JPEG
+// through the game's own decoder alone; everything else through Qt's readers.
 QImage decode(const QByteArray& bytes);
 
 // The bytes of a regular file no larger than MaxFileBytes; nothing for anything else. Never blocks on a
