@@ -3,6 +3,7 @@
 #include "common/jpegdecoder.h"
 
 #include <QBuffer>
+#include <QEventLoop>
 #include <QFile>
 #include <QImageReader>
 #include <QtEndian>
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 #include <zlib.h>
@@ -358,6 +360,24 @@ QImage loadFile(const QString& path)
 {
     const auto bytes = readPictureFile(path);
     return bytes ? decode(*bytes) : QImage();
+}
+
+QImage loadFileAside(const QString& path)
+{
+    QImage picture;
+    QEventLoop waiting;
+    std::thread worker([&] {
+        try {
+            picture = loadFile(path);
+        } catch (...) {
+            // Out of memory for a picture is a picture refused.
+        }
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec();
+    // Only a quitting application ends the wait early; the decode's work is bounded, so waiting for it is too.
+    worker.join();
+    return picture;
 }
 
 } // namespace PictureDecoder

@@ -30,4 +30,8 @@ std::optional<QByteArray> readPictureFile(const QString& path);
 // readPictureFile, then decode.
 QImage loadFile(const QString& path);
 
+// loadFile on a thread of its own, while the calling thread's event loop goes on (timers tick, windows
+// answer, handlers run); returns once the file is decoded or refused.
+QImage loadFileAside(const QString& path);
+
 } // namespace PictureDecoder
