@@ -7,7 +7,7 @@
 build_packages=(
     g++ cmake ninja-build pkg-config dpkg-dev
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n
-    libgl-dev libjpeg62-turbo-dev libfontconfig-dev libpulse-dev fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
+    libgl-dev libjpeg62-turbo-dev zlib1g-dev libfontconfig-dev libpulse-dev fontconfig fonts-liberation2 fonts-comic-neue fonts-dejavu-core
 )
 
 # Installs the given packages that are not installed yet; asks for nothing when all are there.

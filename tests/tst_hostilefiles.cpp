@@ -1,6 +1,7 @@
 // Files a player might pick with "Altri sfondi", and worse: broken, truncated and lying pictures, pictures
-// that declare absurd sizes, things that are no files at all, and thousands of seeded mutations of good
-// pictures. None may crash, hang or eat the memory; a refused one leaves the preview alone and says nothing.
+// that declare absurd sizes or are made to cost, things that are no files at all, and thousands of seeded
+// mutations of good pictures. None may crash, hang, eat the memory or cost more than an honest picture of its
+// size; a refused one leaves the preview alone and says nothing.
 #include "gamefixture.h"
 #include "media/frmsfondo.h"
 #include "media/picturedecoder.h"
@@ -8,6 +9,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QImageWriter>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -17,17 +19,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <limits>
 #include <random>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
+#include <zlib.h>
 
 namespace {
 
-constexpr qint64 CaseLimitMs = 2000;
 constexpr qint64 DecodedLimitBytes = 256LL * 1024 * 1024;
 constexpr qint64 RssLimitKiB = 1536LL * 1024;
 const QSize ValidSize(48, 36);
@@ -102,13 +107,36 @@ qint64 statusKiB(const char* field)
     return value;
 }
 
-QByteArray encoded(const QImage& image, const char* format)
+QByteArray encoded(const QImage& image, const char* format, bool progressive = false)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
     return bytes;
+}
+
+// A grey picture `side` pixels square, with enough going on to cost what a real one does.
+QImage greyCard(int side)
+{
+    QImage card(side, side, QImage::Format_Grayscale8);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            card.scanLine(y)[x] = uchar((x * 7) ^ (y * 3));
+    return card;
+}
+
+// The CPU time the calling thread spends in `work`, in nanoseconds: what a decode costs, whatever else the
+// machine is busy with.
+template <typename Work> qint64 threadCpuNs(Work work)
+{
+    timespec start{}, end{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+    work();
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+    return (end.tv_sec - start.tv_sec) * 1000000000LL + end.tv_nsec - start.tv_nsec;
 }
 
 void putLe16(QByteArray& bytes, int at, quint16 value)
@@ -137,8 +165,10 @@ QByteArray le16(quint16 value)
 
 // A GIF written byte by byte: a four-colour palette and `frames` image descriptors of `frame` pixels each.
 // The picture data are literal LZW codes with a clear code after every two, so the code size stays at 3 bits;
-// a frame that claims more than `pixelsAtMost` pixels gets only that many.
-QByteArray gif(QSize screen, QSize frame, int frames, qint64 pixelsAtMost = 1 << 20)
+// a frame that claims more than `pixelsAtMost` pixels gets only that many. With `spelled`, the first frame's
+// codes spell that many pixels instead, however few it holds: strings one pixel longer each time, then the
+// longest again and again.
+QByteArray gif(QSize screen, QSize frame, int frames, qint64 pixelsAtMost = 1 << 20, qint64 spelled = 0)
 {
     QByteArray bytes("GIF89a");
     bytes += le16(quint16(screen.width()));
@@ -161,22 +191,36 @@ QByteArray gif(QSize screen, QSize frame, int frames, qint64 pixelsAtMost = 1 <<
         bytes += char(0);
         bytes += char(2); // minimum code size
 
+        // Codes as wide as the reader's growing table makes them.
         QByteArray data;
         quint32 accumulator = 0;
-        int bits = 0;
-        auto code = [&](quint32 value) {
-            accumulator |= value << bits;
-            bits += 3;
-            while (bits >= 8) {
+        int bits = 0, width = 3, widthLimit = 8, next = 6;
+        bool first = true;
+        auto code = [&](int value) {
+            accumulator |= quint32(value) << bits;
+            for (bits += width; bits >= 8; bits -= 8, accumulator >>= 8)
                 data += char(accumulator & 0xFF);
-                accumulator >>= 8;
-                bits -= 8;
-            }
+            if (value == 4)
+                width = 3, widthLimit = 8, next = 6, first = true;
+            else if (first)
+                first = false;
+            else if (next < 4096 && ++next >= widthLimit && widthLimit < 4096)
+                widthLimit *= 2, ++width;
         };
-        for (qint64 p = 0; p < pixels; ++p) {
-            if (p % 2 == 0)
-                code(4); // clear
-            code(quint32((p + f) % 4));
+        if (f == 0 && spelled > 0) {
+            code(4);
+            code(0);
+            for (qint64 done = 1; done < spelled;) {
+                const int longest = qMin(next, 4095); // the string just being made, or the last one
+                code(longest);
+                done += longest - 4;
+            }
+        } else {
+            for (qint64 p = 0; p < pixels; ++p) {
+                if (p % 2 == 0)
+                    code(4); // clear
+                code(int((p + f) % 4));
+            }
         }
         code(5); // end of information
         if (bits > 0)
@@ -216,17 +260,6 @@ QByteArray bmp(qint32 width, qint32 height, quint16 bitsPerPixel, quint32 compre
     return bytes;
 }
 
-quint32 crc32(const QByteArray& bytes)
-{
-    quint32 crc = 0xFFFFFFFFu;
-    for (char c : bytes) {
-        crc ^= quint8(c);
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
 QByteArray pngChunk(const char* type, const QByteArray& body)
 {
     QByteArray chunk(4, '\0');
@@ -234,7 +267,7 @@ QByteArray pngChunk(const char* type, const QByteArray& body)
     const QByteArray typed = QByteArray(type) + body;
     chunk += typed;
     QByteArray crc(4, '\0');
-    putBe32(crc, 0, crc32(typed));
+    putBe32(crc, 0, quint32(::crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), uInt(typed.size()))));
     return chunk + crc;
 }
 
@@ -248,6 +281,75 @@ QByteArray png(quint32 width, quint32 height)
     header[9] = 6; // RGBA
     return QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header) +
            pngChunk("IDAT", QByteArray::fromHex("789c6360000000020001")) + pngChunk("IEND", {});
+}
+
+// A zlib stream of `mebibytes` MiB of zero bytes: one mebibyte compressed, its flushed block repeated.
+QByteArray zeroStream(qint64 mebibytes)
+{
+    z_stream z{};
+    deflateInit2(&z, 9, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY);
+    std::vector<uchar> in(1 << 20), out(1 << 20);
+    z.next_in = in.data();
+    z.avail_in = uInt(in.size());
+    z.next_out = out.data();
+    z.avail_out = uInt(out.size());
+    deflate(&z, Z_FULL_FLUSH);
+    const QByteArray block(reinterpret_cast<const char*>(out.data()), qsizetype(out.size() - z.avail_out));
+    deflateEnd(&z);
+    QByteArray stream = QByteArray("\x78\xDA", 2) + block.repeated(mebibytes) + QByteArray("\x03\x00\0\0\0\0", 6);
+    putBe32(stream, int(stream.size() - 4), quint32((mebibytes << 20) % 65521) << 16 | 1);
+    return stream;
+}
+
+// A grey PNG `side` pixels square whose picture data are `mebibytes` MiB of zero bytes (black rows, and what
+// runs past them), after `texts` compressed texts of `textMebibytes` MiB each.
+QByteArray zeroPng(quint32 side, qint64 mebibytes, int texts = 0, qint64 textMebibytes = 0)
+{
+    QByteArray header(13, '\0');
+    putBe32(header, 0, side);
+    putBe32(header, 4, side);
+    header[8] = 8;
+    QByteArray bytes = QByteArray::fromHex("89504e470d0a1a0a") + pngChunk("IHDR", header);
+    for (int i = 0; i < texts; ++i)
+        bytes += pngChunk("zTXt", QByteArray("Comment\0\0", 9) + zeroStream(textMebibytes));
+    return bytes + pngChunk("IDAT", zeroStream(mebibytes)) + pngChunk("IEND", {});
+}
+
+QByteArray jpegSegment(uchar marker, const QByteArray& body)
+{
+    QByteArray bytes("\xFF\0\0\0", 4);
+    bytes[1] = char(marker);
+    putBe16(bytes, 2, quint16(body.size() + 2));
+    return bytes + body;
+}
+
+// A progressive grey JPEG of `scans` scans that each walk every block and say nothing (runs of ends of block),
+// with a broken table before its last scan, or an Exif block in front, when asked.
+QByteArray scansJpeg(quint16 side, int scans, bool brokenTable, bool exif)
+{
+    QByteArray bytes("\xFF\xD8", 2);
+    if (exif)
+        bytes +=
+            jpegSegment(0xE1, QByteArray("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0\x06\0\0\0\0", 30));
+    bytes += jpegSegment(0xDB, QByteArray(1, '\0') + QByteArray(64, '\1'));
+    QByteArray frame("\x08\0\0\0\0\x01\x01\x11\0", 9);
+    putBe16(frame, 1, side);
+    putBe16(frame, 3, side);
+    bytes += jpegSegment(0xC2, frame);
+    // One code, one bit long, that with 14 more bits says: the next 16384 blocks or more end here.
+    const QByteArray table("\x10\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\xE0", 18);
+    bytes += jpegSegment(0xC4, table);
+    const qint64 bits = (qint64(side / 8) * (side / 8) + 16383) / 16384 * 15;
+    QByteArray runs(qsizetype((bits + 7) / 8), '\0');
+    runs[runs.size() - 1] = char((1 << (7 - (bits + 7) % 8)) - 1); // padded with ones
+    const QByteArray scan = jpegSegment(0xDA, QByteArray("\x01\x01\x00\x01\x3F\x00", 6)) + runs;
+    for (int s = 0; s < scans; ++s) {
+        if (brokenTable && s == scans - 2)
+            bytes +=
+                jpegSegment(0xC4, QByteArray(table).replace(1, 1, "\x03") + QByteArray("\0\1", 2)); // 3 codes of 1 bit
+        bytes += scan;
+    }
+    return bytes + QByteArray("\xFF\xD9", 2);
 }
 
 // The JPEG with its frame header saying another size.
@@ -325,6 +427,8 @@ private slots:
 
     void pickedFile_data();
     void pickedFile();
+    void costlyPictureCostsNoMoreThanAnHonestOneOfItsSize_data();
+    void costlyPictureCostsNoMoreThanAnHonestOneOfItsSize();
     void seededMutationsDecodeSafely();
     void sizeLimitHoldsForAGifScreenLargerThanItsFirstFrame();
     void memoryStaysBounded();
@@ -335,6 +439,12 @@ private:
 
     QTemporaryDir m_dir;
     std::vector<Case> m_cases;
+    // Pictures made to cost, each beside an honest one of the same declared size.
+    struct Costly
+    {
+        QByteArray name, costly, honest;
+    };
+    std::vector<Costly> m_costly;
     std::unique_ptr<GameFixture> m_game;
     std::unique_ptr<Watchdog> m_watchdog;
     QByteArray m_jpeg, m_gif, m_bmp, m_png;
@@ -482,17 +592,39 @@ void TestHostileFiles::initTestCase()
     add("XBM declaring 100000x100000",
         write("d.xbm.bmp", "#define x_width 100000\n#define x_height 100000\nstatic char x_bits[] = {0x00};\n"),
         Outcome::Refused);
-    QByteArray icon = QByteArray::fromHex("000001000100"
-                                          "0000000001002000"
-                                          "00000000"
-                                          "16000000") +
-                      png(65535, 65535);
-    putLe32(icon, 14, quint32(icon.size() - 22));
-    add("ICO holding a PNG that declares 65535x65535", write("d.ico.bmp", icon), Outcome::Refused);
+    const auto icon = [](const QByteArray& inside) {
+        QByteArray bytes = QByteArray::fromHex("000001000100"
+                                               "0000000001002000"
+                                               "00000000"
+                                               "16000000") +
+                           inside;
+        putLe32(bytes, 14, quint32(inside.size()));
+        return bytes;
+    };
+    add("ICO holding a PNG that declares 65535x65535", write("d.ico.bmp", icon(png(65535, 65535))), Outcome::Refused);
+    // Qt's icon reader hands a PNG inside on to its PNG reader, past any look at that PNG's data.
+    add("ICO holding a PNG whose data inflate to 256 MiB", write("d2.ico.gif", icon(zeroPng(1024, 256))),
+        Outcome::Refused);
     QByteArray bomb = m_gif;
     putLe16(bomb, 6, 6000);
     putLe16(bomb, 8, 6000);
     add("GIF of 6000x6000 made of one small frame", write("d4.gif", bomb), Outcome::Either);
+
+    // Made to cost: small files whose decoding would walk far more than their declared size needs.
+    const QByteArray honestJpeg = encoded(greyCard(2048), "JPG", true);
+    const QByteArray honestPng = encoded(greyCard(4096), "PNG");
+    const QByteArray honestGif = gif(QSize(1024, 1024), QSize(1024, 1024), 1);
+    m_costly = {
+        {"JPEG of 6000 scans that walk every block", scansJpeg(2048, 6000, false, false), honestJpeg},
+        {"the same with a broken table before its last scan", scansJpeg(2048, 6000, true, false), honestJpeg},
+        {"the same behind an Exif block", scansJpeg(2048, 6000, false, true), honestJpeg},
+        {"PNG whose data inflate to 256 MiB", zeroPng(4096, 256), honestPng},
+        {"PNG with 60 texts inflating to 8 MiB each", zeroPng(4096, 17, 60, 8), honestPng},
+        {"GIF whose frame spells out 256 megapixels", gif(QSize(1024, 1024), QSize(1024, 1024), 1, 0, 1 << 28),
+         honestGif},
+    };
+    for (const Costly& c : m_costly)
+        add(c.name, write(QString::fromUtf8(c.name).replace(' ', '_'), c.costly), Outcome::Refused);
     QVERIFY(m_cases.size() >= 40);
 
     // One game window with its picker open serves every row.
@@ -527,14 +659,13 @@ void TestHostileFiles::pickedFile()
     if (!c.skipWhen.isEmpty())
         QSKIP(qPrintable(c.skipWhen));
 
-    // Straight through the decoder.
+    // Straight through the decoder. What a file costs is checked on its own below; a hang trips the watchdog.
     QElapsedTimer clock;
     clock.start();
     m_watchdog->begin(qPrintable(c.name));
     const QImage image = PictureDecoder::loadFile(c.path);
     m_watchdog->end();
     const qint64 decodeMs = clock.elapsed();
-    QVERIFY2(clock.elapsed() < CaseLimitMs, qPrintable(QStringLiteral("took %1 ms").arg(clock.elapsed())));
     if (!image.isNull()) {
         QVERIFY(image.sizeInBytes() <= DecodedLimitBytes);
         QVERIFY(image.width() <= PictureDecoder::MaxSide && image.height() <= PictureDecoder::MaxSide);
@@ -555,11 +686,9 @@ void TestHostileFiles::pickedFile()
     const qint64 before = picker->preview().cacheKey();
     m_game->platform.messages.clear();
     m_game->platform.files.push_back(c.path);
-    clock.restart();
     m_watchdog->begin(qPrintable(c.name));
     picker->Command3_Click();
     m_watchdog->end();
-    QVERIFY2(clock.elapsed() < CaseLimitMs, qPrintable(QStringLiteral("took %1 ms").arg(clock.elapsed())));
     QVERIFY(m_game->platform.files.empty());
     QVERIFY(m_game->platform.messages.isEmpty());
     QCOMPARE(m_game->platform.exits, 0);
@@ -571,6 +700,34 @@ void TestHostileFiles::pickedFile()
     }
 }
 
+void TestHostileFiles::costlyPictureCostsNoMoreThanAnHonestOneOfItsSize_data()
+{
+    QTest::addColumn<int>("index");
+    for (std::size_t i = 0; i < m_costly.size(); ++i)
+        QTest::newRow(m_costly[i].name.constData()) << int(i);
+}
+
+void TestHostileFiles::costlyPictureCostsNoMoreThanAnHonestOneOfItsSize()
+{
+    // The decoding thread's CPU time against that of an honest picture of the same declared size, decoded in
+    // turn in the same run, the least of five tries each: a busy machine slows both alike (and a try now and
+    // then), while paying for what a costly file asks for costs many times the honest picture.
+    QFETCH(int, index);
+    const Costly& c = m_costly[std::size_t(index)];
+    QImage picture, refused;
+    qint64 honest = std::numeric_limits<qint64>::max(), costly = honest;
+    m_watchdog->begin(c.name.constData());
+    for (int i = 0; i < 5; ++i) {
+        honest = qMin(honest, threadCpuNs([&] { picture = PictureDecoder::decode(c.honest); }));
+        costly = qMin(costly, threadCpuNs([&] { refused = PictureDecoder::decode(c.costly); }));
+    }
+    m_watchdog->end();
+    qInfo("%.1f ms of CPU, an honest picture %.1f ms", double(costly) / 1e6, double(honest) / 1e6);
+    QVERIFY(!picture.isNull());
+    QVERIFY(refused.isNull());
+    QVERIFY2(costly <= honest, qPrintable(QStringLiteral("%1 ms against %2 ms").arg(costly / 1e6).arg(honest / 1e6)));
+}
+
 void TestHostileFiles::seededMutationsDecodeSafely()
 {
     const QByteArray* originals[] = {&m_jpeg, &m_gif, &m_bmp, &m_png};
@@ -580,19 +737,16 @@ void TestHostileFiles::seededMutationsDecodeSafely()
     qint64 slowest = 0;
     QElapsedTimer total;
     total.start();
+    // A hang trips the watchdog; what a picture may cost is held to an honest one's by the test above.
     constexpr int Mutations = 6000;
     for (int i = 0; i < Mutations; ++i) {
         const int kind = i % 4;
         const QByteArray bytes = mutated(*originals[kind], rng);
         const QByteArray name = QStringLiteral("mutation %1 of the %2").arg(i).arg(names[kind]).toUtf8();
-        QElapsedTimer clock;
-        clock.start();
+        QImage image;
         m_watchdog->begin(name.constData());
-        const QImage image = PictureDecoder::decode(bytes);
+        slowest = qMax(slowest, threadCpuNs([&] { image = PictureDecoder::decode(bytes); }) / 1000000);
         m_watchdog->end();
-        const qint64 took = clock.elapsed();
-        slowest = qMax(slowest, took);
-        QVERIFY2(took < CaseLimitMs, qPrintable(QStringLiteral("%1 took %2 ms").arg(name).arg(took)));
         if (!image.isNull()) {
             ++decoded;
             QVERIFY2(
@@ -601,7 +755,8 @@ void TestHostileFiles::seededMutationsDecodeSafely()
                 qPrintable(QStringLiteral("%1 decoded as %2x%3").arg(name).arg(image.width()).arg(image.height())));
         }
     }
-    qInfo("%d mutations in %lld ms, %d still decoded, slowest %lld ms", Mutations, total.elapsed(), decoded, slowest);
+    qInfo("%d mutations in %lld ms, %d still decoded, slowest %lld ms of CPU", Mutations, total.elapsed(), decoded,
+          slowest);
     // Most small mutations leave a picture that still decodes; if none did, the mutations tested nothing.
     QVERIFY(decoded > Mutations / 10);
     QVERIFY(decoded < Mutations);

@@ -1,5 +1,5 @@
-// The game's own JPEG decoder must give exactly the pixels Qt's reader gives, and must hand back to Qt's reader
-// every stream it does not take, so that a picture looks the same whichever decoder drew it.
+// The game's own JPEG decoder must give exactly the pixels Qt's reader gives, so that a picture looks as Qt
+// would draw it, and what it refuses must reach no other reader.
 #include "common/jpegdecoder.h"
 #include "media/picturedecoder.h"
 
@@ -58,8 +58,9 @@ QByteArray encoded(const QImage& image, int quality, bool progressive)
     return bytes;
 }
 
-// Qt cannot write CMYK: libjpeg does it here, four colours per pixel straight from the test card.
-QByteArray cmykJpeg(int width, int height)
+// What Qt cannot write: CMYK, or three colours none of them halved, progressive if asked. libjpeg does it here,
+// four colours per pixel (or three) straight from a pattern.
+QByteArray libjpegStream(int width, int height, bool cmyk, bool progressive = false)
 {
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
@@ -70,15 +71,21 @@ QByteArray cmykJpeg(int width, int height)
     jpeg_mem_dest(&info, &out, &size);
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
+    info.input_components = cmyk ? 4 : 3;
+    info.in_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
+    for (int c = 0; c < info.num_components; ++c)
+        info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+    if (progressive)
+        jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     std::vector<unsigned char> row(size_t(width) * 4);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            unsigned char* p = &row[size_t(x) * 4];
-            p[0] = uchar(x * 3), p[1] = uchar(y * 3), p[2] = uchar(x + y), p[3] = uchar(x > width / 2 ? 40 : 0);
+            unsigned char* p = &row[size_t(x) * size_t(info.input_components)];
+            p[0] = uchar(x * 3), p[1] = uchar(y * 3), p[2] = uchar(x + y);
+            if (cmyk)
+                p[3] = uchar(x > width / 2 ? 40 : 0);
         }
         JSAMPROW line = row.data();
         jpeg_write_scanlines(&info, &line, 1);
@@ -135,6 +142,9 @@ private slots:
         QTest::newRow("one pixel") << encoded(testCard(1, 1), 80, false);
         const QByteArray whole = encoded(testCard(160, 160), 80, false);
         QTest::newRow("cut off in the middle") << whole.left(whole.size() / 2);
+        QTest::newRow("CMYK") << libjpegStream(90, 60, true);
+        // Qt's reader, as the game asks it, leaves an orientation tag alone.
+        QTest::newRow("orientation tag") << withOrientation(encoded(testCard(90, 60), 85, false));
     }
 
     void samePixelsAsQt()
@@ -147,13 +157,12 @@ private slots:
         QCOMPARE(ours, qtDecode(bytes));
     }
 
-    // What the game's decoder leaves alone still reaches the player, through Qt's reader, looking the same.
-    void leftToQt_data()
+    // A picture that is no JPEG reaches the player through Qt's reader, looking the same; a JPEG the game's
+    // decoder refuses is refused for good, not handed on for another reader to pay for again.
+    void onlyWhatIsNoJpegGoesToQt_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("picture");
-        QTest::newRow("CMYK") << cmykJpeg(90, 60) << true;
-        QTest::newRow("orientation tag") << withOrientation(encoded(testCard(90, 60), 85, false)) << true;
         QTest::newRow("a PNG") << [] {
             QByteArray bytes;
             QBuffer buffer(&bytes);
@@ -170,7 +179,7 @@ private slots:
         QTest::newRow("declares no width") << withDeclaredSize(encoded(testCard(50, 50), 80, false), 0, 50) << false;
     }
 
-    void leftToQt()
+    void onlyWhatIsNoJpegGoesToQt()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, picture);
@@ -179,6 +188,22 @@ private slots:
         QCOMPARE(!shown.isNull(), picture);
         if (picture)
             QCOMPARE(shown.convertToFormat(QImage::Format_RGB32), qtDecode(bytes));
+    }
+
+    // A progressive stream keeps every block until its last scan: three colours at full size need one and a half
+    // times the picture, and are decoded; four need twice, and are refused once that is more than a little.
+    void workingMemoryStaysWithinHalfThePictureAgain_data()
+    {
+        QTest::addColumn<bool>("cmyk");
+        QTest::newRow("three colours") << false;
+        QTest::newRow("four colours") << true;
+    }
+
+    void workingMemoryStaysWithinHalfThePictureAgain()
+    {
+        QFETCH(bool, cmyk);
+        const QByteArray bytes = libjpegStream(3584, 3584, cmyk, true);
+        QCOMPARE(JpegDecoder::decode(bytes, 32768, Limit).isNull(), cmyk);
     }
 
     // The size checks come from the header, before a single row is allocated.

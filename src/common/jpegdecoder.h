@@ -8,10 +8,20 @@
 
 namespace JpegDecoder {
 
-// The picture as Format_RGB32, or a null image when this decoder does not take it: not a JPEG, a stream
-// libjpeg gives up on, colour stored as CMYK, an orientation tag to honour, wider or taller than `maxSide`, or
-// more than `maxBytes` of pixels. A stream that merely ends early decodes as far
-// as it goes, the rest grey, as with Qt. Callers hand what this refuses to Qt's reader, which has the last word.
+// More passes over the picture's blocks than this, counted scan by scan, are work no encoder asks for: a
+// progressive stream takes five or six, while a stream of thousands of cheap scans would cost a pass each.
+constexpr int MaxPasses = 32;
+
+// Whether the bytes start as every JPEG stream does. Such bytes are this decoder's alone: what it refuses is
+// refused for good, never handed to another reader to pay for again.
+bool isJpeg(const QByteArray& bytes);
+
+// The picture as Format_RGB32, with the same pixels as Qt's reader gives (CMYK turned into RGB as Qt does,
+// an orientation tag ignored as Qt's reader does by default), or a null image: not a JPEG, a stream libjpeg
+// gives up on, wider or taller than `maxSide`, more than `maxBytes` of pixels, more than MaxPasses over its
+// blocks, or asking libjpeg for more working memory than one and a half times the picture (what a progressive
+// stream of three full-size colours needs). A stream that merely ends early decodes as far as it goes, the
+// rest grey, as with Qt.
 QImage decode(const QByteArray& bytes, int maxSide, qint64 maxBytes);
 
 } // namespace JpegDecoder

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 
 frmSfondo::frmSfondo(cLoadResPicture& loader, std::function<void(const QPixmap&)> applyToField,
@@ -107,8 +108,13 @@ void frmSfondo::Command3_Click()
     const auto file = m_platform.chooseOpenFile(this, QStringLiteral("Bitmap|*.bmp|JPEG|*.jpg|GIF|*.gif"));
     if (!file)
         return;
-    QImage picture = PictureDecoder::loadFile(*file);
-    if (picture.isNull())
+    // A large picture takes seconds to decode: that happens beside the game, whose timers and windows go on
+    // meanwhile. Whatever the player did in the meantime wins: another picture previewed, another file chosen
+    // or the picker closed leaves this one unused.
+    const quint64 choice = ++m_previewChanges;
+    const QPointer<frmSfondo> alive(this);
+    QImage picture = PictureDecoder::loadFileAside(*file);
+    if (!alive || m_previewChanges != choice || !m_loaded || picture.isNull())
         return;
     setPreview(QPixmap::fromImage(std::move(picture)));
 }
@@ -117,6 +123,7 @@ void frmSfondo::setPreview(const QPixmap& picture)
 {
     // Only what the old or the new picture covers needs painting again.
     const QRect before = previewArea();
+    ++m_previewChanges;
     m_preview = picture;
     update(QRegion(before) | previewArea());
 }
@@ -172,6 +179,7 @@ bool frmSfondo::eventFilter(QObject* watched, QEvent* event)
 void frmSfondo::closeEvent(QCloseEvent* event)
 {
     m_loaded = false;
+    ++m_previewChanges;
     // A closed picker keeps no picture: the next opening loads the first landscape anew, and a large picture
     // the player only looked at would otherwise stay in memory for the rest of the game.
     m_preview = QPixmap();

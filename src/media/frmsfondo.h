@@ -58,4 +58,7 @@ private:
     PlatformServices& m_platform;
     QPixmap m_preview;
     bool m_loaded = false;
+    // Counts every change of the preview and every closing, so that a picture decoded meanwhile knows it came
+    // too late.
+    quint64 m_previewChanges = 0;
 };
