@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """Reads the running game through the desktop's accessibility bus (AT-SPI), as a screen reader would:
 every control a player uses has a name and a role, the counters and the field's message read as text,
-the progress bar gives its value. It also plays through the bus: "Lancia" is pressed by its action."""
+the progress bar shows up with the round and gives its value. It also plays through the bus: "Lancia" is
+pressed by its action."""
 import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 failures = []
 
@@ -14,23 +16,26 @@ def check(condition, what):
     if not condition:
         failures.append(what)
         print("FAIL:", what)
+    return condition
 
 
 # Long enough for a sanitized build starting on a busy two-core machine.
 PATIENCE = 120.0
 
 
-def find_app(name, timeout=PATIENCE):
-    end = time.time() + timeout
+def wait_for(predicate, what, transient=()):
+    """Polls until predicate() holds, or fails `what` after PATIENCE seconds. Errors of the kinds `transient` are
+    let pass meanwhile, the last one told if the wait gives up; any other error ends the check at once."""
+    error = None
+    end = time.time() + PATIENCE
     while time.time() < end:
         try:
-            for app in pyatspi.Registry.getDesktop(0):
-                if app is not None and app.name and app.name.lower() == name:
-                    return app
-        except Exception:
-            pass  # the bus may answer for an application still setting itself up
-        time.sleep(0.2)
-    return None
+            if predicate():
+                return True
+        except transient as e:
+            error = e
+        time.sleep(0.1)
+    return check(False, "%s (waited %d s%s)" % (what, PATIENCE, "; last error: %s" % error if error else ""))
 
 
 def nodes(root):
@@ -38,47 +43,47 @@ def nodes(root):
     while stack:
         node = stack.pop()
         if node is None:
-            continue
+            continue  # a child gone while its parent was read
         yield node
-        try:
-            stack.extend(list(node))
-        except Exception:
-            pass
+        stack.extend(list(node))
 
 
 # Roles are compared by value: their names differ between releases ("push button" became "button").
 def role_is(node, *roles):
-    try:
-        return node.getRole() in roles
-    except Exception:
-        return False
+    return node.getRole() in roles
 
 
 def find(root, role, name):
-    for node in nodes(root):
-        try:
-            if node.getRole() == role and node.name == name:
-                return node
-        except Exception:
-            continue
-    return None
+    return next((n for n in nodes(root) if n.getRole() == role and n.name == name), None)
 
 
-def wait_for(predicate, timeout=PATIENCE):
-    end = time.time() + timeout
-    while time.time() < end:
-        try:
-            if predicate():
-                return True
-        except Exception:
-            pass
-        time.sleep(0.1)
-    return False
+def showing(node):
+    return node.getState().contains(pyatspi.STATE_SHOWING)
 
 
-app = find_app("volarino")
-if app is None:
-    print("FAIL: the game did not appear on the accessibility bus within %d s" % PATIENCE)
+def extents(node):
+    return node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+
+def count_beside(caption):
+    """The label just right of the label `caption`, on its line: the count it captions."""
+    c = extents(caption)
+    beside = [(e.x, n) for n, e in ((n, extents(n)) for n in nodes(app) if role_is(n, pyatspi.ROLE_LABEL))
+              if e.x > c.x + c.width // 2 and c.y <= e.y + e.height // 2 <= c.y + c.height]
+    return min(beside, key=lambda pair: pair[0])[1] if beside else None
+
+
+app = None
+
+
+def registered():
+    global app
+    app = next((a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.name.lower() == "volarino"), None)
+    return app is not None
+
+
+# An application still setting itself up may answer the bus with an error (GLib.Error) for a while.
+if not wait_for(registered, "the game on the accessibility bus", GLib.Error):
     sys.exit(1)
 
 
@@ -88,8 +93,7 @@ def game_window():
 
 
 # The application registers before its window is built: the window is waited for in its own right.
-check(wait_for(lambda: game_window() is not None),
-      "the game window is readable as Volarino (waited %d s for it)" % PATIENCE)
+wait_for(lambda: game_window() is not None, "the game window is readable as Volarino", GLib.Error)
 
 for caption in ("Lancia", "Da capo", "Opzioni", "Esci"):
     check(find(app, pyatspi.ROLE_PUSH_BUTTON, caption) is not None, "button %s" % caption)
@@ -100,26 +104,27 @@ for caption in ("Colpiti:", "Mancati:"):
     check(find(app, pyatspi.ROLE_LABEL, caption) is not None, "label %s" % caption)
 field = next((n for n in nodes(app) if n.name == "Campo di gioco"), None)
 check(field is not None, "the playing field")
+missed = find(app, pyatspi.ROLE_LABEL, "Mancati:")
+misses = count_beside(missed) if missed is not None else None
+check(misses is not None and misses.name == "0", "the miss count beside Mancati: reads 0 at the start")
+bar = next((n for n in nodes(app) if role_is(n, pyatspi.ROLE_PROGRESS_BAR)), None)
+check(bar is not None and not showing(bar), "the progress bar is there, hidden, before the first launch")
 
 lancia = find(app, pyatspi.ROLE_PUSH_BUTTON, "Lancia")
-if lancia is not None:
+if lancia is not None and bar is not None:
     action = lancia.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
     check(len(names) > 0, "Lancia has an action")
     action.doAction(0)
-    bar = next((n for n in nodes(app) if role_is(n, pyatspi.ROLE_PROGRESS_BAR)), None)
-    check(bar is not None, "the progress bar is there once a disc flies")
-    if bar is not None:
-        value = bar.queryValue()
-        check(wait_for(lambda: value.currentValue > 0),
-              "the progress bar gives the round's time (waited %d s for a value above 0)" % PATIENCE)
-        check(value.maximumValue == 9000, "the progress bar's maximum")
-    # The first disc gets away: the field says so, and the counter reads 1.
+    wait_for(lambda: showing(bar), "the progress bar shows once a disc flies")
+    value = bar.queryValue()
+    wait_for(lambda: value.currentValue > 0, "the progress bar gives the round's time (a value above 0)")
+    check(value.maximumValue == 9000, "the progress bar's maximum")
+    # The first disc gets away: the field says so, and the count beside "Mancati:" reads 1.
     if field is not None:
-        check(wait_for(lambda: field.description == "Mancato!"),
-              "the field's message reads Mancato! (waited %d s for it)" % PATIENCE)
-        counters = [n for n in nodes(app) if role_is(n, pyatspi.ROLE_LABEL) and n.name in ("0", "1")]
-        check(any(n.name == "1" for n in counters), "the miss counter reads 1")
+        wait_for(lambda: field.description == "Mancato!", "the field's message reads Mancato!")
+    if misses is not None:
+        wait_for(lambda: misses.name == "1", "the miss count beside Mancati: reads 1")
 
 print("accessibility: %d failure(s)" % len(failures))
 sys.exit(1 if failures else 0)

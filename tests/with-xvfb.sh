@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Runs a command under an Xvfb of its own (1024x768), then stops it. The server picks a free display itself
-# (-displayfd), so checks started side by side never share or fight over one, as "xvfb-run -a" can.
-# Usage: with-xvfb.sh COMMAND [ARGS...]
+# Runs a command under an Xvfb of its own, then stops it. The server picks a free display itself (-displayfd), so
+# checks started side by side never share or fight over one, as "xvfb-run -a" can. The screen is 1024x768 unless
+# VOLARINO_SCREEN gives another size (WIDTHxHEIGHT), such as a full-HD 1920x1080.
+# Usage: [VOLARINO_SCREEN=WxH] with-xvfb.sh COMMAND [ARGS...]
 set -euo pipefail
 fd_file=$(mktemp /tmp/volarino-xvfb.XXXXXX)
 # -noreset: by default the server starts over whenever its last client leaves, and a client that connects
 # meanwhile (a window manager started just after the game was stopped, say) is turned away.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${VOLARINO_SCREEN:-1024x768}x24" -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
 server=$!
 trap 'kill $server 2>/dev/null || true; wait $server 2>/dev/null || true; rm -f "$fd_file"; [ -z "${own_runtime:-}" ] || rm -rf "$own_runtime"' EXIT
 trap 'exit 143' TERM INT
