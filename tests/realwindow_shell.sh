@@ -63,6 +63,27 @@ title_drag() {
     wait_for "the help window's OK to close it" help_gone
 }
 
+# A tap on the title that reaches the game together with its release, as a touchpad's tap or a busy moment
+# delivers it (the game is stopped meanwhile): nothing moves. A window manager's move asked for after the
+# release would take the window along with the pointer and swallow the next click, which ends it: the click
+# on the help button, or the one on the help window's OK once the help window is there.
+title_tap() {
+    local gx gy help hx hy
+    read -r gx gy _ _ <<<"$(geometry "$win")"
+    xdotool mousemove $((gx + 300)) $((gy + 10))
+    kill -STOP "$pid"
+    xdotool mousedown 1 mouseup 1
+    kill -CONT "$pid"
+    xdotool mousemove $((gx + 380)) $((gy + 60)) mousemove $((gx + 441)) $((gy + 14)) click 1
+    wait_for "the help window from the help button after a tap on the title" help_shown
+    shot "shell-tap-$1"
+    help=$(find_window '^Informazioni$')
+    read -r hx hy _ _ <<<"$(geometry "$help")"
+    xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
+    wait_for "the help window's OK to close it after a tap on the title" help_gone
+    window_at "$gx" "$gy" || fail "a tap on the title moved the window from $gx,$gy to $(geometry "$win")"
+}
+
 # Answers the close question with "Sì" (the default button) from the keyboard.
 answer_yes() {
     local box
@@ -157,6 +178,7 @@ wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'windo
 wait_for "openbox to manage the screen" wm_running
 start_game "$out/volarino-shell.log"
 trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null; kill $wm 2>/dev/null || true' EXIT
+title_tap openbox
 for button in 3 2 1; do
     title_drag "$button" openbox
 done

@@ -525,24 +525,29 @@ void TestShell::withoutADesktopMoveTheWindowFollowsThePointer()
     // The offscreen platform, like an X server without a window manager, has no interactive move of its own.
     ShellFixture f;
     frmGame& g = f.g();
+    frmGameShellProbe::setFormDragHook(g, &modForm::StartFormDrag);
     g.move(100, 80);
-    const QPoint grip = g.mapToGlobal(QPoint(300, 10));
-    // On a busy machine the press is handled after the pointer has moved on: the window must still follow
-    // from where it was gripped.
-    QCursor::setPos(grip + QPoint(40, 30));
+    const QPoint at(300, 10);
+    const QPoint grip = g.mapToGlobal(at);
     auto mouse = [&](QEvent::Type type, QPoint global, Qt::MouseButtons held) {
         QMouseEvent event(type, g.imgTitleMain->mapFromGlobal(QPointF(global)), QPointF(global), Qt::LeftButton, held,
                           Qt::NoModifier);
         QApplication::sendEvent(g.imgTitleMain, &event);
     };
 
-    modForm::StartFormDrag(&g, grip);
-    modForm::StartFormDrag(&g, grip + QPoint(40, 30)); // a second press while moving starts no second follower
+    // On a busy machine the press is handled after the pointer has moved on: the window must still follow
+    // from where it was gripped.
+    QCursor::setPos(grip + QPoint(40, 30));
+    QCoreApplication::processEvents();
+    QTest::mousePress(g.windowHandle(), Qt::LeftButton, {}, at);
+    modForm::StartFormDrag(&g, grip); // a second press while moving starts no second follower
+    mouse(QEvent::MouseMove, grip + QPoint(3, 2), Qt::LeftButton);
+    QCOMPARE(g.pos(), QPoint(100, 80)); // a hand's tremble moves nothing
     mouse(QEvent::MouseMove, grip + QPoint(40, 30), Qt::LeftButton);
     QCOMPARE(g.pos(), QPoint(140, 110));
     mouse(QEvent::MouseMove, grip + QPoint(-25, 5), Qt::LeftButton);
     QCOMPARE(g.pos(), QPoint(75, 85));
-    mouse(QEvent::MouseButtonRelease, grip + QPoint(-25, 5), Qt::NoButton);
+    QTest::mouseRelease(g.windowHandle(), Qt::LeftButton, {}, g.mapFromGlobal(grip + QPoint(-25, 5)));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     mouse(QEvent::MouseMove, grip + QPoint(90, 90), Qt::LeftButton);
     QCOMPARE(g.pos(), QPoint(75, 85)); // the move ended with the release

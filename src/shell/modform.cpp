@@ -6,6 +6,7 @@
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
@@ -41,20 +42,26 @@ void RoundFormRegion(QWidget* window)
 
 void StartFormDrag(QWidget* window, QPoint grip)
 {
-    // The button that pressed the title ends the move. The desktop's own move (Qt asks X11 window managers for
-    // one driven by button 1) would go on after a right or middle release, so those buttons move the window
-    // here.
-    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
-    if (held == Qt::NoButton || held.testFlag(Qt::LeftButton)) {
-        QWindow* handle = window->windowHandle();
-        if (handle && handle->startSystemMove())
-            return;
-        DragFollower::start(window, Qt::LeftButton, grip);
+    // The button that pressed the title ends the move: the lowest one held, left before right before middle.
+    const int held = QGuiApplication::mouseButtons().toInt();
+    if (held == 0)
+        return; // already let go: nothing to move
+    const auto button = static_cast<Qt::MouseButton>(held & -held);
+    const QPointer<DragFollower> follower = DragFollower::start(window, button, grip);
+    if (!follower)
         return;
-    }
-    // The lowest button held: the right one, or the middle one.
-    const int bits = held.toInt();
-    DragFollower::start(window, static_cast<Qt::MouseButton>(bits & -bits), grip);
+    // A press and its release can arrive together (a tap on a touchpad, a remote desktop, a game busy for a
+    // moment): whatever the X server has already sent is handled first, so a release that came with the press
+    // ends the follow before any move is asked for. A window manager's move asked for after the release would
+    // follow the pointer with no button held.
+    QGuiApplication::sync();
+    if (!follower || follower->finished() || follower->pointerMoved())
+        return; // let go, or already following from where the button went down
+    // The desktop's own move starts from the pointer's last position as the window saw it, here the press.
+    // Qt asks X11 window managers for one driven by button 1, which a right or middle release would not end.
+    QWindow* handle = window->windowHandle();
+    if (button == Qt::LeftButton && handle && handle->startSystemMove())
+        follower->finish();
 }
 
 QPoint PressOnScreen(const QWidget* control, float x, float y)

@@ -13,10 +13,11 @@ namespace modForm {
 // size: outside it the window neither shows nor takes the mouse. Called again after every change of size.
 void RoundFormRegion(QWidget* window);
 
-// Starts the desktop's own interactive move of the window, as a press on a system caption would; the window
-// then follows the pointer until the button is released. Where the desktop cannot move windows itself the
-// window follows the pointer on its own, keeping `grip` (where the button went down, in screen coordinates)
-// under it: a press handled late, after the pointer moved on, still moves the window by the whole way.
+// Moves the window by the title while the pressed button is held: the desktop's own interactive move, as a
+// press on a system caption starts it, or where the desktop has none (or none for that button) the window
+// follows the pointer on its own, keeping `grip` (where the button went down, in screen coordinates) under it:
+// a press handled late, after the pointer moved on, still moves the window by the whole way. A button already
+// let go moves nothing.
 void StartFormDrag(QWidget* window, QPoint grip);
 
 // Where a press at `x`, `y` twips inside `control` lies on the screen.
