@@ -4,7 +4,8 @@
 # the close button with its question ends the program: with the help window open the game window slides away
 # and the program lives on until the help window is closed; closed while maximised, it ends at once.
 # Then, without a window manager and under openbox, a drag of the title with each button ends at that
-# button's release. Keeps screenshots of every step.
+# button's release and a tap on it moves nothing; under openbox the desktop's own maximise and restore leave the
+# game laid out for its size. Keeps screenshots of every step.
 # Usage: realwindow_shell.sh VOLARINO_EXECUTABLE SCREENSHOT_DIR
 set -euo pipefail
 exe=$1
@@ -83,6 +84,17 @@ title_tap() {
     wait_for "the help window's OK to close it after a tap on the title" help_gone
     window_at "$gx" "$gy" || fail "a tap on the title moved the window from $gx,$gy to $(geometry "$win")"
 }
+
+# True once the screenshot $1 shows the game laid out for its window's size: the field's picture reaching down to
+# 92 px above the window's bottom edge, the black score panel below it reaching to 26 px from the right edge.
+laid_out() {
+    local gx gy gw gh
+    read -r gx gy gw gh <<<"$(geometry "$win")"
+    shot "$1" &&
+        [ "$(pixel "$out/$1.png" $((gx + 30)) $((gy + gh - 95)))" != "#CFCFCF" ] &&
+        [ "$(pixel "$out/$1.png" $((gx + gw - 30)) $((gy + gh - 40)))" = "#000000" ]
+}
+window_sized() { [ "$(geometry "$win" | cut -d' ' -f3,4)" = "$1 $2" ]; }
 
 # Answers the close question with "Sì" (the default button) from the keyboard.
 answer_yes() {
@@ -182,4 +194,21 @@ title_tap openbox
 for button in 3 2 1; do
     title_drag "$button" openbox
 done
+
+# The desktop's own maximise, as Super+Up or a drag to the top edge asks it, keeps the size of the window, and
+# the size button maximises it; the desktop's restore of the maximised window lays it out at its normal size.
+# Each time the field and the score panel fill the window, and "Esci" is where its size puts it.
+wmctrl -i -r "$win" -b add,maximized_vert,maximized_horz
+read -r x y width height <<<"$(geometry "$win")"
+xdotool mousemove $((x + width - 28)) $((y + 14)) click 1
+wait_for "the window maximised by its size button after the desktop's maximise" window_is 0 0 1024 768
+wait_for "the field and the panel laid out for the maximised window" laid_out shell-desktop-maximise
+wmctrl -i -r "$win" -b remove,maximized_vert,maximized_horz
+wait_for "the desktop's restore to the normal size" window_sized 499 389
+wait_for "the field and the panel laid out for the restored window" laid_out shell-desktop-restore
+read -r x y width height <<<"$(geometry "$win")"
+xdotool mousemove $((x + 432)) $((y + height - 71)) click 1
+answer_yes shell-question-restored
+ends_within 60 || fail "the program did not end after Esci and Sì"
+pid=
 echo "screenshots in $out"

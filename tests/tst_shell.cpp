@@ -219,6 +219,9 @@ void TestShell::frameLooksAsDesigned()
     ShellFixture f;
     frmGame& g = f.g();
     QVERIFY(g.windowFlags() & Qt::FramelessWindowHint);
+    // Its size held, the desktop can neither maximise nor tile it: only the size button changes its size.
+    QCOMPARE(g.minimumSize(), QSize(499, 389));
+    QCOMPARE(g.maximumSize(), QSize(499, 389));
     QCOMPARE(g.windowTitle(), QStringLiteral("Volarino"));
     QCOMPARE(g.palette().color(QPalette::Window), QColor(207, 207, 207));
     QCOMPARE(g.imgTitleHelp->toolTip(), QStringLiteral("Informazioni"));
@@ -337,24 +340,34 @@ void TestShell::titleButtonsReadAsButtons()
 void TestShell::sizeToggle_data()
 {
     QTest::addColumn<int>("toggles");
-    QTest::newRow("once: maximised") << 1;
-    QTest::newRow("twice: normal again") << 2;
-    QTest::newRow("three times: maximised again") << 3;
-    QTest::newRow("four times: normal again") << 4;
+    QTest::addColumn<bool>("desktopRestores"); // then the desktop restores the window itself (Super+Down)
+    QTest::newRow("once: maximised") << 1 << false;
+    QTest::newRow("twice: normal again") << 2 << false;
+    QTest::newRow("three times: maximised again") << 3 << false;
+    QTest::newRow("four times: normal again") << 4 << false;
+    QTest::newRow("once, then the desktop's restore: normal again") << 1 << true;
 }
 
 void TestShell::sizeToggle()
 {
     QFETCH(int, toggles);
+    QFETCH(bool, desktopRestores);
     ShellFixture f;
     frmGame& g = f.g();
     f.centre();
     const QRect normal = g.geometry();
-    for (int i = 0; i < toggles; ++i)
+    for (int i = 0; i < toggles; ++i) {
         QTest::mouseClick(g.imgResize, Qt::LeftButton);
-    QCoreApplication::processEvents(); // whatever the platform still had to say about the new state
+        QCoreApplication::processEvents(); // whatever the platform has to say about the new state
+    }
+    if (desktopRestores) {
+        g.windowHandle()->setWindowState(Qt::WindowNoState);
+        QCoreApplication::processEvents();
+    }
 
-    const bool normalAgain = toggles % 2 == 0;
+    const bool normalAgain = toggles % 2 == 0 || desktopRestores;
+    // Only the maximised window may change its size: the desktop can neither maximise nor tile a normal one.
+    QCOMPARE(g.minimumSize() == g.maximumSize(), normalAgain);
     QCOMPARE(frmGameProbe::isNormalSize(g), normalAgain);
     QCOMPARE(frmGameProbe::rightLimit(g), qint16(normalAgain ? 7000 : 11175));
     QCOMPARE(bool(g.windowState() & Qt::WindowMaximized), !normalAgain);

@@ -160,6 +160,10 @@ private:
     void Uscita();
     // Switches between the normal and the maximised window and lays it out at once for the new size.
     void changeSize(bool maximise);
+    // The size toggle's work once the window has its new size: which size is current, the playing field, the
+    // score panel and the bottom edge laid out for it.
+    void sizeChosen(bool normal);
+    void layOutForSize();
     void buildField();
     void buildScorePanel();
     void buildOptionsPanel();

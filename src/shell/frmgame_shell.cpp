@@ -28,6 +28,26 @@ constexpr float PanelGap = 10;
 constexpr unsigned long SlidePassMs = 3;
 
 constexpr Qt::WindowStates NotNormal = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+constexpr Qt::WindowStates Enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+
+// The window's normal size: the design's client area, 7485 x 5835 twips.
+QSize normalSize()
+{
+    return {Twips::toPixels(7485), Twips::toPixels(5835)};
+}
+
+// The normal window keeps its size, as the original borderless window did: the desktop can neither maximise
+// it nor tile or resize it (Super+Up, a drag to the top edge, tiling keys), which would leave the playing field
+// and the panel laid out for another size. The size button lifts the hold to maximise.
+void holdNormalSize(QWidget* window, bool hold)
+{
+    if (hold) {
+        window->setFixedSize(normalSize());
+    } else {
+        window->setMinimumSize(0, 0);
+        window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
 
 } // namespace
 
@@ -70,6 +90,7 @@ void frmGame::connectFrame()
 {
     m_startFormDrag = &modForm::StartFormDrag;
     m_slidePause = [] { QThread::msleep(SlidePassMs); };
+    holdNormalSize(this, true);
 
     connect(imgTitleLeft, &ImageControl::mouseDown, this, &frmGame::imgTitleLeft_MouseDown);
     connect(imgTitleMain, &ImageControl::mouseDown, this, &frmGame::imgTitleMain_MouseDown);
@@ -84,15 +105,36 @@ void frmGame::connectFrame()
 void frmGame::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!m_changingSize)
-        Form_Resize();
+    if (m_changingSize)
+        return;
+    Form_Resize();
+    // The desktop may give the maximised window another size of its own (a panel added, the screen changed):
+    // the field and the panel go with it.
+    if (!isNormalSize && !(windowState() & Qt::WindowMinimized))
+        layOutForSize();
 }
 
 void frmGame::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !m_changingSize)
+    if (event->type() != QEvent::WindowStateChange || m_changingSize)
+        return;
+    const Qt::WindowStates state = windowState();
+    if (!(state & Qt::WindowMinimized) && bool(state & Enlarged) == isNormalSize) {
+        // The desktop changed the size the game chose: its own restore of the maximised window (Super+Down, a
+        // drag off the top edge, a tiling key), or a maximise despite the held size. The game goes along as if
+        // its size button had been pressed, from wherever the desktop put the window.
+        const bool normal = !(state & Enlarged);
+        m_changingSize = true;
+        if (!normal)
+            m_normalGeometry = normalGeometry();
+        holdNormalSize(this, normal);
+        m_changingSize = false;
         Form_Resize();
+        sizeChosen(normal);
+        return;
+    }
+    Form_Resize();
 }
 
 void frmGame::Form_Resize()
@@ -123,6 +165,7 @@ void frmGame::changeSize(bool maximise)
     m_changingSize = true;
     if (maximise) {
         m_normalGeometry = geometry();
+        holdNormalSize(this, false);
         setWindowState(Qt::WindowMaximized);
         // Where the platform does not size the window itself (no window manager, or not at once), do it here,
         // so the layout below already sees the new size. Placing a window by hand makes Qt take it for a
@@ -135,6 +178,7 @@ void frmGame::changeSize(bool maximise)
         setWindowState(Qt::WindowNoState);
         if (m_normalGeometry.isValid() && geometry() != m_normalGeometry)
             setGeometry(m_normalGeometry);
+        holdNormalSize(this, true);
     }
     m_changingSize = false;
     Form_Resize();
@@ -142,15 +186,20 @@ void frmGame::changeSize(bool maximise)
 
 void frmGame::imgResize_Click()
 {
-    if (windowState() & NotNormal) {
-        changeSize(false);
-        isNormalSize = true;
-        rightLimit = GameRules::RightLimitNormal;
-    } else {
-        changeSize(true);
-        isNormalSize = false;
-        rightLimit = GameRules::RightLimitMaximised;
-    }
+    const bool normal = windowState() & NotNormal;
+    changeSize(!normal);
+    sizeChosen(normal);
+}
+
+void frmGame::sizeChosen(bool normal)
+{
+    isNormalSize = normal;
+    rightLimit = normal ? GameRules::RightLimitNormal : GameRules::RightLimitMaximised;
+    layOutForSize();
+}
+
+void frmGame::layOutForSize()
+{
     const float W = Twips::fromPixels(width());
     const float H = Twips::fromPixels(height());
     Picture1->setWidth(W - FieldMarginX);
