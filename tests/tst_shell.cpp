@@ -43,6 +43,13 @@ struct ShellFixture : GameFixture
     }
 
     int yields() const { return static_cast<int>(platform.log.count(QStringLiteral("yield"))); }
+
+    // The desktop answers each move of the closing slide, in the yield after it.
+    void answerMoves()
+    {
+        for (int i = 0; i < 400; ++i)
+            platform.onYield.push_back([] { QCoreApplication::processEvents(); });
+    }
 };
 
 struct Box
@@ -162,6 +169,8 @@ private slots:
     void closeQuestionAnsweredNo();
     void yesSlidesTheWindowOffTheScreen();
     void slideStopsOnceTheWindowIsOffTheScreen();
+    void slideEndsWhereTheDesktopStopsTheWindow_data();
+    void slideEndsWhereTheDesktopStopsTheWindow();
     void closeRequestFromTheDesktopAsksNothing();
     void closingWhileNotNormalEndsAtOnce_data();
     void closingWhileNotNormalEndsAtOnce();
@@ -632,7 +641,10 @@ void TestShell::yesSlidesTheWindowOffTheScreen()
     const QRect screen = g.screen()->geometry();
     QList<QPoint> passes;
     for (int i = 0; i < 400; ++i)
-        f.platform.onYield.push_back([&] { passes << g.pos(); });
+        f.platform.onYield.push_back([&] {
+            QCoreApplication::processEvents(); // the desktop's answer to the move
+            passes << g.pos();
+        });
     f.platform.answers = {PlatformServices::Yes};
 
     QTest::mouseClick(g.imgTitleClose, Qt::LeftButton);
@@ -667,9 +679,47 @@ void TestShell::slideStopsOnceTheWindowIsOffTheScreen()
     const QRect screen = g.screen()->geometry();
     const qint32 limit = ClosingSlide::passLimit(screen.width(), screen.height());
     QVERIFY(limit > 1000);
+    f.answerMoves();
     frmGameShellProbe::Uscita(g);
     QVERIFY(f.yields() < 200);
     QVERIFY(g.x() > -screen.width() && g.y() > -screen.height());
+}
+
+void TestShell::slideEndsWhereTheDesktopStopsTheWindow_data()
+{
+    QTest::addColumn<bool>("keptOnScreen"); // or left where it was, no move answered any more
+    QTest::newRow("kept on the screen, as GNOME and Plasma do") << true;
+    QTest::newRow("frozen where it was, as GNOME does under the pointer") << false;
+}
+
+void TestShell::slideEndsWhereTheDesktopStopsTheWindow()
+{
+    // The window once sat at the screen's edge for the rest of the passes, or in mid-screen on GNOME.
+    QFETCH(bool, keptOnScreen);
+    ShellFixture f;
+    frmGame& g = f.g();
+    f.centre();
+    const QPoint start = g.pos();
+    qint64 stops = 1; // the pass that would take the window past the screen's edge
+    while (Twips::toPixels(Twips::fromPixels(qMin(start.x(), start.y())) -
+                           static_cast<float>(ClosingSlide::distanceAfter(stops))) >= 0)
+        ++stops;
+    if (!keptOnScreen)
+        stops = 20;
+    for (qint64 pass = 1; pass <= stops; ++pass)
+        f.platform.onYield.push_back([&] {
+            if (keptOnScreen)
+                g.move(qMax(g.x(), 0), qMax(g.y(), 0));
+            QCoreApplication::processEvents();
+        });
+
+    frmGameShellProbe::Uscita(g);
+
+    // Held at the edge, the slide ends on the pass that met it; frozen, within a few unanswered passes.
+    if (keptOnScreen)
+        QCOMPARE(f.yields(), stops);
+    else
+        QVERIFY2(f.yields() > stops && f.yields() <= stops + 12, qPrintable(QString::number(f.yields())));
 }
 
 void TestShell::closeRequestFromTheDesktopAsksNothing()

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QThread>
+#include <QWindow>
 
 namespace {
 
@@ -26,6 +27,8 @@ constexpr float FieldMarginY = 1980;
 constexpr float PanelGap = 10;
 // The closing slide's pace: about a hundred passes take the window off the screen in under half a second.
 constexpr unsigned long SlidePassMs = 3;
+// Moves in a row the desktop may leave unanswered before the window is taken to follow no more.
+constexpr int SlideUnanswered = 10;
 
 constexpr Qt::WindowStates NotNormal = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
 constexpr Qt::WindowStates Enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
@@ -294,7 +297,8 @@ void frmGame::Uscita()
     // desktop: going on to the full pass count would move it on for thousands of passes, far beyond where
     // the window system can place a window.
     const QScreen* where = screen();
-    if (!where)
+    QWindow* handle = windowHandle();
+    if (!where || !handle)
         return;
     const qint32 limit = ClosingSlide::passLimit(where->geometry().width(), where->geometry().height());
     const QRect desktop = where->virtualGeometry();
@@ -306,13 +310,33 @@ void frmGame::Uscita()
     const qint64 passes = ClosingSlide::passesMade(windowTwips, desktopTwips, limit);
 
     qint64 step = ClosingSlide::FirstStep;
-    for (qint64 pass = 0; pass < passes; ++pass) {
+    // The desktop answers each move with where it put the window. GNOME and Plasma keep windows on the screen:
+    // at the edge the answer is a place the window was never sent to. GNOME may also stop answering, with the
+    // window frozen where it was. Either way the window follows no more, and the slide ends there rather than go
+    // on with the window parked.
+    QList<QPoint> sent{pos()};
+    int unanswered = 0;
+    bool heldElsewhere = false;
+    const auto answered = [&] {
+        unanswered = 0;
+        heldElsewhere = heldElsewhere || !sent.contains(pos());
+    };
+    const QMetaObject::Connection xAnswer = connect(handle, &QWindow::xChanged, this, answered);
+    const QMetaObject::Connection yAnswer = connect(handle, &QWindow::yChanged, this, answered);
+    for (qint64 pass = 0; pass < passes && !heldElsewhere && unanswered <= SlideUnanswered; ++pass) {
         if (pass > 0)
             m_slidePause();
         left -= static_cast<float>(step);
         top -= static_cast<float>(step);
         ++step;
+        const QPoint from = pos();
         move(Twips::toPixels(left), Twips::toPixels(top));
+        if (pos() != from) {
+            sent << pos();
+            ++unanswered;
+        }
         m_platform.yieldToEvents();
     }
+    disconnect(xAnswer);
+    disconnect(yAnswer);
 }
