@@ -101,6 +101,9 @@ int QtPlatformServices::messageBox(QWidget* parent, const QString& prompt, int s
     MessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent, yesNo);
     box.setTextFormat(Qt::PlainText);
+    // Enter answers Yes on every desktop, whatever order its buttons come in (GNOME's puts No first).
+    if (yesNo)
+        box.setDefaultButton(QMessageBox::Yes);
     const int answer = box.exec();
     if (!yesNo)
         return Ok;
