@@ -100,6 +100,7 @@ window_sized() { [ "$(geometry "$win" | cut -d' ' -f3,4)" = "$1 $2" ]; }
 answer_yes() {
     local box
     box=$(find_window '^Uscita$') || fail "no closing question"
+    [ "$(title_of "$box")" = Uscita ] || fail "the question's title is \"$(title_of "$box")\", not \"Uscita\""
     sleep 0.3
     shot "$1"
     xdotool windowfocus --sync "$box" key Return
@@ -131,6 +132,12 @@ read -r hx hy hw hh <<<"$(geometry "$help")"
 echo "help window at $hx,$hy size ${hw}x${hh}"
 [ "$hw" = 356 ] && [ "$hh" = 261 ] || fail "help window is ${hw}x${hh}, expected 356x261"
 [ "$hx,$hy" = "334,253" ] || fail "help window not centred: $hx,$hy"
+# Each window's title is its own, with nothing of the program's added.
+for w in "$win Volarino" "$help Informazioni"; do
+    # shellcheck disable=SC2086
+    set -- $w
+    [ "$(title_of "$1")" = "$2" ] || fail "the window titled \"$(title_of "$1")\", not \"$2\""
+done
 help_drawn() { shot shell-help && [ "$(pixel "$out/shell-help.png" $((hx + 100)) $((hy + 152)))" = "#FFFFFF" ]; }
 wait_for "the help window drawn, its separator line white" help_drawn
 [ "$(pixel "$out/shell-help.png" "$hx" "$hy")" != "#CFCFCF" ] || fail "help window's corner is not cut"
@@ -176,8 +183,19 @@ answer_yes shell-question-maximised
 ends_within 60 || fail "closed while maximised, the program did not end"
 pid=
 
-# ---- Third run: title drags without a window manager, where the game moves the window itself.
+# ---- Third run: title drags without a window manager, where the game moves the window itself. First
+# "Opzioni", then "Apri sfondo": the background picker, titled Form1; Esc closes it, "Annulla" the options.
 start_game "$out/volarino-shell.log"
+options_shown() { shot shell-options && [ "$(pixel "$out/shell-options.png" $((x + 90)) $((y + 90)))" = "#244FCE" ]; }
+picker_gone() { ! xdotool search --onlyvisible --name '^Form1$' >/dev/null; }
+xdotool mousemove $((x + 171)) $((y + 318)) click 1
+wait_for "the options panel" options_shown
+xdotool mousemove $((x + 137)) $((y + 294)) click 1
+picker=$(find_window '^Form1$') || fail "Apri sfondo opened no background picker"
+[ "$(title_of "$picker")" = Form1 ] || fail "the picker is titled \"$(title_of "$picker")\", not \"Form1\""
+xdotool windowfocus --sync "$picker" key Escape
+wait_for "the picker closed by Esc" picker_gone
+xdotool mousemove $((x + 361)) $((y + 294)) click 1
 title_drag 3 nowm
 title_drag 2 nowm
 kill "$pid"
