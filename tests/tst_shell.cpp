@@ -148,6 +148,7 @@ private slots:
     void firstDisplayLayout();
     void frameLooksAsDesigned();
     void stackingOrder();
+    void roundedOutlineAtFirstDisplay_data();
     void roundedOutlineAtFirstDisplay();
     void titleButtonsReadAsButtons_data();
     void titleButtonsReadAsButtons();
@@ -304,10 +305,32 @@ void TestShell::stackingOrder()
     QCOMPARE(order, expected);
 }
 
+void TestShell::roundedOutlineAtFirstDisplay_data()
+{
+    QTest::addColumn<bool>("help");
+    QTest::newRow("game window") << false;
+    QTest::newRow("help window") << true;
+}
+
 void TestShell::roundedOutlineAtFirstDisplay()
 {
+    QFETCH(bool, help);
     ShellFixture f;
-    verifyOutline(f.g());
+    if (help)
+        f.g().imgTitleHelp_Click();
+    QWidget& window = help ? *static_cast<QWidget*>(f.g().help()) : f.g();
+    verifyOutline(window);
+    // KWin draws a window whole, outline or not: the window's pixels carry an alpha channel, transparent outside
+    // the outline, so the desktop shows in the corners, and opaque inside it.
+    QVERIFY(window.windowHandle()->requestedFormat().hasAlpha());
+    QImage drawn(window.size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    window.render(&drawn);
+    const QRegion outline = window.mask();
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (qAlpha(drawn.pixel(x, y)) != (outline.contains(QPoint(x, y)) ? 255 : 0))
+                QFAIL(qPrintable(QStringLiteral("alpha %1 at %2,%3").arg(qAlpha(drawn.pixel(x, y))).arg(x).arg(y)));
 }
 
 void TestShell::titleButtonsReadAsButtons_data()

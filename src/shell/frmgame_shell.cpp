@@ -94,6 +94,7 @@ void frmGame::connectFrame()
     m_startFormDrag = &modForm::StartFormDrag;
     m_slidePause = [] { QThread::msleep(SlidePassMs); };
     holdNormalSize(this, true);
+    modForm::SeeThroughCorners(this);
 
     connect(imgTitleLeft, &ImageControl::mouseDown, this, &frmGame::imgTitleLeft_MouseDown);
     connect(imgTitleMain, &ImageControl::mouseDown, this, &frmGame::imgTitleMain_MouseDown);
@@ -138,6 +139,11 @@ void frmGame::changeEvent(QEvent* event)
         return;
     }
     Form_Resize();
+}
+
+void frmGame::paintEvent(QPaintEvent*)
+{
+    modForm::PaintFormBackground(this);
 }
 
 void frmGame::Form_Resize()

@@ -40,6 +40,20 @@ void RoundFormRegion(QWidget* window)
     window->setMask(outline);
 }
 
+void SeeThroughCorners(QWidget* window)
+{
+    window->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void PaintFormBackground(QWidget* window)
+{
+    QPainter painter(window);
+    const QRegion outline = window->mask();
+    if (!outline.isEmpty())
+        painter.setClipRegion(outline);
+    painter.fillRect(window->rect(), window->palette().window());
+}
+
 void StartFormDrag(QWidget* window, QPoint grip)
 {
     // The button that pressed the title ends the move: the lowest one held, left before right before middle.

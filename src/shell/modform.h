@@ -13,6 +13,14 @@ namespace modForm {
 // size: outside it the window neither shows nor takes the mouse. Called again after every change of size.
 void RoundFormRegion(QWidget* window);
 
+// Lets the desktop show through the window's cut-away corners wherever a compositor draws it: a compositor may
+// draw the window whole, outline or not (KWin does), so the corners are transparent pixels of a translucent
+// window as well. Call before the window is first shown; its paintEvent calls PaintFormBackground.
+void SeeThroughCorners(QWidget* window);
+
+// Fills the window with its background colour inside its rounded outline, and nowhere else.
+void PaintFormBackground(QWidget* window);
+
 // Moves the window by the title while the pressed button is held: the desktop's own interactive move, as a
 // press on a system caption starts it, or where the desktop has none (or none for that button) the window
 // follows the pointer on its own, keeping `grip` (where the button went down, in screen coordinates) under it:
