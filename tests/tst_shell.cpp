@@ -164,7 +164,7 @@ private slots:
     void pressOnATitleButtonDoesNotMove_data();
     void pressOnATitleButtonDoesNotMove();
     void maximisedWindowCannotBeMoved();
-    void withoutADesktopMoveTheWindowFollowsThePointer();
+    void titleDragKeepsTheGripUnderThePointer();
 
     void closeQuestionAnsweredNo_data();
     void closeQuestionAnsweredNo();
@@ -565,9 +565,8 @@ void TestShell::maximisedWindowCannotBeMoved()
     QCOMPARE(f.drags, 1);
 }
 
-void TestShell::withoutADesktopMoveTheWindowFollowsThePointer()
+void TestShell::titleDragKeepsTheGripUnderThePointer()
 {
-    // The offscreen platform, like an X server without a window manager, has no interactive move of its own.
     ShellFixture f;
     frmGame& g = f.g();
     frmGameShellProbe::setFormDragHook(g, &modForm::StartFormDrag);

@@ -12,11 +12,10 @@ DragFollower::DragFollower(QWidget* window, Qt::MouseButton button, QPoint grip)
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-DragFollower* DragFollower::start(QWidget* window, Qt::MouseButton button, QPoint grip)
+void DragFollower::start(QWidget* window, Qt::MouseButton button, QPoint grip)
 {
-    if (!window || window->findChild<DragFollower*>(QString(), Qt::FindDirectChildrenOnly))
-        return nullptr;
-    return new DragFollower(window, button, grip);
+    if (window && !window->findChild<DragFollower*>(QString(), Qt::FindDirectChildrenOnly))
+        new DragFollower(window, button, grip);
 }
 
 bool DragFollower::eventFilter(QObject* watched, QEvent* event)
@@ -25,7 +24,6 @@ bool DragFollower::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         const QPoint at = mouse->globalPosition().toPoint();
-        m_pointerMoved = true;
         // A move without the button means its release went elsewhere.
         if (!m_window || !(mouse->buttons() & m_button)) {
             finish();

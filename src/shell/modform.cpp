@@ -6,10 +6,8 @@
 #include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QPointer>
 #include <QScreen>
 #include <QWidget>
-#include <QWindow>
 
 namespace modForm {
 
@@ -56,26 +54,16 @@ void PaintFormBackground(QWidget* window)
 
 void StartFormDrag(QWidget* window, QPoint grip)
 {
-    // The button that pressed the title ends the move: the lowest one held, left before right before middle.
+    // The game moves the window itself rather than ask the window manager for its interactive move: a move asked
+    // for once the button is up (a tap whose release came with its press, or reached the compositor before the
+    // game) went on with no button held under openbox and KWin, and a move started anywhere but at the press
+    // would lose the point where the button went down. Here every motion and the release reach the game, in
+    // order, while the button is held on its window.
     const int held = QGuiApplication::mouseButtons().toInt();
     if (held == 0)
         return; // already let go: nothing to move
-    const auto button = static_cast<Qt::MouseButton>(held & -held);
-    const QPointer<DragFollower> follower = DragFollower::start(window, button, grip);
-    if (!follower)
-        return;
-    // A press and its release can arrive together (a tap on a touchpad, a remote desktop, a game busy for a
-    // moment): whatever the X server has already sent is handled first, so a release that came with the press
-    // ends the follow before any move is asked for. A window manager's move asked for after the release would
-    // follow the pointer with no button held.
-    QGuiApplication::sync();
-    if (!follower || follower->finished() || follower->pointerMoved())
-        return; // let go, or already following from where the button went down
-    // The desktop's own move starts from the pointer's last position as the window saw it, here the press.
-    // Qt asks X11 window managers for one driven by button 1, which a right or middle release would not end.
-    QWindow* handle = window->windowHandle();
-    if (button == Qt::LeftButton && handle && handle->startSystemMove())
-        follower->finish();
+    // The button that pressed the title ends the move: the lowest one held, left before right before middle.
+    DragFollower::start(window, static_cast<Qt::MouseButton>(held & -held), grip);
 }
 
 QPoint PressOnScreen(const QWidget* control, float x, float y)

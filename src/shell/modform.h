@@ -21,11 +21,9 @@ void SeeThroughCorners(QWidget* window);
 // Fills the window with its background colour inside its rounded outline, and nowhere else.
 void PaintFormBackground(QWidget* window);
 
-// Moves the window by the title while the pressed button is held: the desktop's own interactive move, as a
-// press on a system caption starts it, or where the desktop has none (or none for that button) the window
-// follows the pointer on its own, keeping `grip` (where the button went down, in screen coordinates) under it:
-// a press handled late, after the pointer moved on, still moves the window by the whole way. A button already
-// let go moves nothing.
+// Moves the window by the title while the pressed button is held, keeping `grip` (where the button went down,
+// in screen coordinates) under the pointer: a press handled late, after the pointer moved on, still moves the
+// window by the whole way. A tap moves nothing, and neither does a button already let go.
 void StartFormDrag(QWidget* window, QPoint grip);
 
 // Where a press at `x`, `y` twips inside `control` lies on the screen.
