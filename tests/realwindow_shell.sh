@@ -43,8 +43,8 @@ title_drag() {
     read -r gx gy _ _ <<<"$(geometry "$win")"
     xdotool mousemove $((gx + 300)) $((gy + 10)) mousedown "$1"
     xdotool mousemove $((gx + 330)) $((gy + 25)) mousemove $((gx + 360)) $((gy + 50))
-    # A window manager starts its move only once it has the game's request: motion before that moves nothing,
-    # so the pointer keeps stirring at the goal, as a player's hand would, until the window gets there.
+    # The window follows the motion the game has seen: the pointer keeps stirring at the goal, as a player's
+    # hand would, until the window gets there.
     stirred_to() {
         xdotool mousemove $((gx + 359)) $((gy + 50)) mousemove $((gx + 360)) $((gy + 50))
         window_at "$@"

@@ -4,10 +4,7 @@
 #include "platform/qtplatformservices.h"
 
 #include <QAbstractButton>
-#include <QDialogButtonBox>
 #include <QMessageBox>
-#include <QProxyStyle>
-#include <QStyleFactory>
 #include <QTimer>
 #include <functional>
 
@@ -43,25 +40,6 @@ int withMessageBox(QtPlatformServices& platform, int style, const std::function<
     return platform.messageBox(&owner, QStringLiteral("Sei sicuro di voler uscire?"), style, QStringLiteral("Uscita"));
 }
 
-// The button order of one desktop, as its platform theme would give it.
-class ButtonOrder : public QProxyStyle
-{
-public:
-    explicit ButtonOrder(QDialogButtonBox::ButtonLayout layout)
-        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))), m_layout(layout)
-    {}
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override
-    {
-        if (hint == SH_DialogButtonLayout)
-            return m_layout;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-
-private:
-    QDialogButtonBox::ButtonLayout m_layout;
-};
-
 QString caption(QAbstractButton* button)
 {
     return button ? button->text().remove(QLatin1Char('&')) : QString();
@@ -78,8 +56,6 @@ private slots:
     void onlySiOrNoAnswerTheCloseQuestion_data();
     void onlySiOrNoAnswerTheCloseQuestion();
     void aMessageWithOnlyOkStillClosesWithEscape();
-    void enterAnswersSiInEveryButtonOrder_data();
-    void enterAnswersSiInEveryButtonOrder();
 
 private:
     QtPlatformServices m_platform;
@@ -136,43 +112,6 @@ void TestPlatform::aMessageWithOnlyOkStillClosesWithEscape()
     QVERIFY(open);
     QVERIFY(closedByEscape);
     QCOMPARE(answer, int(PlatformServices::Ok));
-}
-
-void TestPlatform::enterAnswersSiInEveryButtonOrder_data()
-{
-    QTest::addColumn<int>("layout");
-    QTest::addColumn<bool>("noFirst");
-    QTest::newRow("GNOME: No | Sì") << int(QDialogButtonBox::GnomeLayout) << true;
-    QTest::newRow("macOS: No | Sì") << int(QDialogButtonBox::MacLayout) << true;
-    QTest::newRow("KDE: Sì | No") << int(QDialogButtonBox::KdeLayout) << false;
-    QTest::newRow("Windows: Sì | No") << int(QDialogButtonBox::WinLayout) << false;
-}
-
-void TestPlatform::enterAnswersSiInEveryButtonOrder()
-{
-    // Under GNOME's order the focus sat on "No", and Enter answered the close question No.
-    QFETCH(int, layout);
-    QFETCH(bool, noFirst);
-    QApplication::setStyle(new ButtonOrder(static_cast<QDialogButtonBox::ButtonLayout>(layout)));
-    bool opened = false;
-    bool orderFollowed = false;
-    bool siFocused = false;
-    const int answer =
-        withMessageBox(m_platform, PlatformServices::YesNo | PlatformServices::Question, [&](QMessageBox& box) {
-            opened = QTest::qWaitForWindowExposed(&box);
-            const int yesX = box.button(QMessageBox::Yes)->x();
-            const int noX = box.button(QMessageBox::No)->x();
-            orderFollowed = (noX < yesX) == noFirst;
-            siFocused = box.focusWidget() == box.button(QMessageBox::Yes);
-            QTest::keyClick(box.focusWidget() ? box.focusWidget() : &box, Qt::Key_Return);
-            if (box.isVisible())
-                box.button(QMessageBox::No)->click();
-        });
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QVERIFY(opened);
-    QVERIFY2(orderFollowed, "the buttons are not in the desktop's order");
-    QVERIFY2(siFocused, "the focus is not on Sì");
-    QCOMPARE(answer, int(PlatformServices::Yes));
 }
 
 QTEST_MAIN(TestPlatform)
