@@ -10,13 +10,14 @@ mode=${1:-play}
 
 . scripts/debian-packages.sh
 # Beside the build's packages, the tests need: Xvfb, xdotool, xwininfo and ImageMagick for the real-window
-# checks, openbox for those that need a window manager; desktop-file-utils and appstream to validate the launcher
-# and metainfo, lintian to check the Debian package and debootstrap to make a pristine root to install it in;
-# dbus, at-spi2-core and pyatspi to read the windows through the desktop's accessibility bus (AT-SPI);
-# PulseAudio, and PipeWire with its pulse server and WirePlumber, so the cues are heard through both kinds of audio
-# server a desktop runs (pactl, in pulseaudio-utils, reads what the desktop's mixer would show).
+# checks, openbox for those that need a window manager, and wmctrl to ask it for a maximise; desktop-file-utils and
+# appstream to validate the launcher and metainfo, lintian to check the Debian package and debootstrap to make a
+# pristine root to install it in; dbus, at-spi2-core and pyatspi to read the windows through the desktop's
+# accessibility bus (AT-SPI); PulseAudio, and PipeWire with its pulse server and WirePlumber, so the cues are heard
+# through both kinds of audio server a desktop runs (pactl, in pulseaudio-utils, reads what the desktop's mixer
+# would show).
 packages=("${build_packages[@]}")
-[ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick openbox desktop-file-utils appstream lintian
+[ "$mode" = test ] && packages+=(xvfb xdotool x11-utils imagemagick openbox wmctrl desktop-file-utils appstream lintian
     debootstrap dbus at-spi2-core python3 python3-pyatspi gir1.2-atspi-2.0
     pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber)
 install_missing "${packages[@]}"

@@ -4,7 +4,8 @@
 # the close button with its question ends the program: with the help window open the game window slides away
 # and the program lives on until the help window is closed; closed while maximised, it ends at once.
 # Then, without a window manager and under openbox, a drag of the title with each button ends at that
-# button's release. Keeps screenshots of every step.
+# button's release and a tap on it moves nothing; under openbox the desktop's own maximise and restore leave the
+# game laid out for its size. Keeps screenshots of every step.
 # Usage: realwindow_shell.sh VOLARINO_EXECUTABLE SCREENSHOT_DIR
 set -euo pipefail
 exe=$1
@@ -42,8 +43,8 @@ title_drag() {
     read -r gx gy _ _ <<<"$(geometry "$win")"
     xdotool mousemove $((gx + 300)) $((gy + 10)) mousedown "$1"
     xdotool mousemove $((gx + 330)) $((gy + 25)) mousemove $((gx + 360)) $((gy + 50))
-    # A window manager starts its move only once it has the game's request: motion before that moves nothing,
-    # so the pointer keeps stirring at the goal, as a player's hand would, until the window gets there.
+    # The window follows the motion the game has seen: the pointer keeps stirring at the goal, as a player's
+    # hand would, until the window gets there.
     stirred_to() {
         xdotool mousemove $((gx + 359)) $((gy + 50)) mousemove $((gx + 360)) $((gy + 50))
         window_at "$@"
@@ -63,10 +64,43 @@ title_drag() {
     wait_for "the help window's OK to close it" help_gone
 }
 
-# Answers the close question with "Sì" (the default button) from the keyboard.
+# A tap on the title that reaches the game together with its release, as a touchpad's tap or a busy moment
+# delivers it (the game is stopped meanwhile): nothing moves. A window manager's move asked for after the
+# release would take the window along with the pointer and swallow the next click, which ends it: the click
+# on the help button, or the one on the help window's OK once the help window is there.
+title_tap() {
+    local gx gy help hx hy
+    read -r gx gy _ _ <<<"$(geometry "$win")"
+    xdotool mousemove $((gx + 300)) $((gy + 10))
+    kill -STOP "$pid"
+    xdotool mousedown 1 mouseup 1
+    kill -CONT "$pid"
+    xdotool mousemove $((gx + 380)) $((gy + 60)) mousemove $((gx + 441)) $((gy + 14)) click 1
+    wait_for "the help window from the help button after a tap on the title" help_shown
+    shot "shell-tap-$1"
+    help=$(find_window '^Informazioni$')
+    read -r hx hy _ _ <<<"$(geometry "$help")"
+    xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
+    wait_for "the help window's OK to close it after a tap on the title" help_gone
+    window_at "$gx" "$gy" || fail "a tap on the title moved the window from $gx,$gy to $(geometry "$win")"
+}
+
+# True once the screenshot $1 shows the game laid out for its window's size: the field's picture reaching down to
+# 92 px above the window's bottom edge, the black score panel below it reaching to 26 px from the right edge.
+laid_out() {
+    local gx gy gw gh
+    read -r gx gy gw gh <<<"$(geometry "$win")"
+    shot "$1" &&
+        [ "$(pixel "$out/$1.png" $((gx + 30)) $((gy + gh - 95)))" != "#CFCFCF" ] &&
+        [ "$(pixel "$out/$1.png" $((gx + gw - 30)) $((gy + gh - 40)))" = "#000000" ]
+}
+window_sized() { [ "$(geometry "$win" | cut -d' ' -f3,4)" = "$1 $2" ]; }
+
+# Answers the close question with "Sì" (the default button, whatever the buttons' order) from the keyboard.
 answer_yes() {
     local box
     box=$(find_window '^Uscita$') || fail "no closing question"
+    [ "$(title_of "$box")" = Uscita ] || fail "the question's title is \"$(title_of "$box")\", not \"Uscita\""
     sleep 0.3
     shot "$1"
     xdotool windowfocus --sync "$box" key Return
@@ -98,6 +132,12 @@ read -r hx hy hw hh <<<"$(geometry "$help")"
 echo "help window at $hx,$hy size ${hw}x${hh}"
 [ "$hw" = 356 ] && [ "$hh" = 261 ] || fail "help window is ${hw}x${hh}, expected 356x261"
 [ "$hx,$hy" = "334,253" ] || fail "help window not centred: $hx,$hy"
+# Each window's title is its own, with nothing of the program's added.
+for w in "$win Volarino" "$help Informazioni"; do
+    # shellcheck disable=SC2086
+    set -- $w
+    [ "$(title_of "$1")" = "$2" ] || fail "the window titled \"$(title_of "$1")\", not \"$2\""
+done
 help_drawn() { shot shell-help && [ "$(pixel "$out/shell-help.png" $((hx + 100)) $((hy + 152)))" = "#FFFFFF" ]; }
 wait_for "the help window drawn, its separator line white" help_drawn
 [ "$(pixel "$out/shell-help.png" "$hx" "$hy")" != "#CFCFCF" ] || fail "help window's corner is not cut"
@@ -133,8 +173,9 @@ xdotool mousemove $((hx + 276)) $((hy + 212)) click 1
 ends_within 60 || fail "the program did not end once its last window closed"
 pid=
 
-# ---- Second run: closed while maximised, the program ends at once.
-start_game "$out/volarino-shell.log"
+# ---- Second run: closed while maximised, the program ends at once. The question's buttons come in GNOME's
+# order, "No | Sì": Enter still answers Sì.
+XDG_CURRENT_DESKTOP=GNOME start_game "$out/volarino-shell.log"
 xdotool mousemove $((x + 471)) $((y + 14)) click 1
 wait_for "the window maximised to the whole screen" window_is 0 0 1024 768
 xdotool mousemove 1011 14 click 1
@@ -142,8 +183,19 @@ answer_yes shell-question-maximised
 ends_within 60 || fail "closed while maximised, the program did not end"
 pid=
 
-# ---- Third run: title drags without a window manager, where the game moves the window itself.
+# ---- Third run: title drags without a window manager, where the game moves the window itself. First
+# "Opzioni", then "Apri sfondo": the background picker, titled Form1; Esc closes it, "Annulla" the options.
 start_game "$out/volarino-shell.log"
+options_shown() { shot shell-options && [ "$(pixel "$out/shell-options.png" $((x + 90)) $((y + 90)))" = "#244FCE" ]; }
+picker_gone() { ! xdotool search --onlyvisible --name '^Form1$' >/dev/null; }
+xdotool mousemove $((x + 171)) $((y + 318)) click 1
+wait_for "the options panel" options_shown
+xdotool mousemove $((x + 137)) $((y + 294)) click 1
+picker=$(find_window '^Form1$') || fail "Apri sfondo opened no background picker"
+[ "$(title_of "$picker")" = Form1 ] || fail "the picker is titled \"$(title_of "$picker")\", not \"Form1\""
+xdotool windowfocus --sync "$picker" key Escape
+wait_for "the picker closed by Esc" picker_gone
+xdotool mousemove $((x + 361)) $((y + 294)) click 1
 title_drag 3 nowm
 title_drag 2 nowm
 kill "$pid"
@@ -157,7 +209,25 @@ wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'windo
 wait_for "openbox to manage the screen" wm_running
 start_game "$out/volarino-shell.log"
 trap '[ -n "${pid:-}" ] && kill $pid 2>/dev/null; kill $wm 2>/dev/null || true' EXIT
+title_tap openbox
 for button in 3 2 1; do
     title_drag "$button" openbox
 done
+
+# The desktop's own maximise, as Super+Up or a drag to the top edge asks it, keeps the size of the window, and
+# the size button maximises it; the desktop's restore of the maximised window lays it out at its normal size.
+# Each time the field and the score panel fill the window, and "Esci" is where its size puts it.
+wmctrl -i -r "$win" -b add,maximized_vert,maximized_horz
+read -r x y width height <<<"$(geometry "$win")"
+xdotool mousemove $((x + width - 28)) $((y + 14)) click 1
+wait_for "the window maximised by its size button after the desktop's maximise" window_is 0 0 1024 768
+wait_for "the field and the panel laid out for the maximised window" laid_out shell-desktop-maximise
+wmctrl -i -r "$win" -b remove,maximized_vert,maximized_horz
+wait_for "the desktop's restore to the normal size" window_sized 499 389
+wait_for "the field and the panel laid out for the restored window" laid_out shell-desktop-restore
+read -r x y width height <<<"$(geometry "$win")"
+xdotool mousemove $((x + 432)) $((y + height - 71)) click 1
+answer_yes shell-question-restored
+ends_within 60 || fail "the program did not end after Esci and Sì"
+pid=
 echo "screenshots in $out"

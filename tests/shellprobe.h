@@ -21,14 +21,15 @@ namespace ShellTests {
 // Qt Test's own handler, which every other message goes on to.
 inline QtMessageHandler forwardedHandler = nullptr;
 
-// The offscreen platform can neither cut a window's outline nor raise it, and says so every time; the
-// widgets still keep their outline and order, which is what the tests read.
+// The offscreen platform can neither cut a window's outline, raise it nor pass on its size limits, and says so
+// every time; the widgets still keep their outline, order and limits, which is what the tests read.
 inline void quietOffscreenPlatform()
 {
     forwardedHandler =
         qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
             if (message.contains(QLatin1String("does not support setting window masks")) ||
-                message.contains(QLatin1String("does not support raise()")))
+                message.contains(QLatin1String("does not support raise()")) ||
+                message.contains(QLatin1String("does not support propagateSizeHints()")))
                 return;
             if (forwardedHandler)
                 forwardedHandler(type, context, message);

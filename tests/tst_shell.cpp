@@ -43,6 +43,13 @@ struct ShellFixture : GameFixture
     }
 
     int yields() const { return static_cast<int>(platform.log.count(QStringLiteral("yield"))); }
+
+    // The desktop answers each move of the closing slide, in the yield after it.
+    void answerMoves()
+    {
+        for (int i = 0; i < 400; ++i)
+            platform.onYield.push_back([] { QCoreApplication::processEvents(); });
+    }
 };
 
 struct Box
@@ -141,6 +148,7 @@ private slots:
     void firstDisplayLayout();
     void frameLooksAsDesigned();
     void stackingOrder();
+    void roundedOutlineAtFirstDisplay_data();
     void roundedOutlineAtFirstDisplay();
     void titleButtonsReadAsButtons_data();
     void titleButtonsReadAsButtons();
@@ -156,12 +164,14 @@ private slots:
     void pressOnATitleButtonDoesNotMove_data();
     void pressOnATitleButtonDoesNotMove();
     void maximisedWindowCannotBeMoved();
-    void withoutADesktopMoveTheWindowFollowsThePointer();
+    void titleDragKeepsTheGripUnderThePointer();
 
     void closeQuestionAnsweredNo_data();
     void closeQuestionAnsweredNo();
     void yesSlidesTheWindowOffTheScreen();
     void slideStopsOnceTheWindowIsOffTheScreen();
+    void slideEndsWhereTheDesktopStopsTheWindow_data();
+    void slideEndsWhereTheDesktopStopsTheWindow();
     void closeRequestFromTheDesktopAsksNothing();
     void closingWhileNotNormalEndsAtOnce_data();
     void closingWhileNotNormalEndsAtOnce();
@@ -219,6 +229,9 @@ void TestShell::frameLooksAsDesigned()
     ShellFixture f;
     frmGame& g = f.g();
     QVERIFY(g.windowFlags() & Qt::FramelessWindowHint);
+    // Its size held, the desktop can neither maximise nor tile it: only the size button changes its size.
+    QCOMPARE(g.minimumSize(), QSize(499, 389));
+    QCOMPARE(g.maximumSize(), QSize(499, 389));
     QCOMPARE(g.windowTitle(), QStringLiteral("Volarino"));
     QCOMPARE(g.palette().color(QPalette::Window), QColor(207, 207, 207));
     QCOMPARE(g.imgTitleHelp->toolTip(), QStringLiteral("Informazioni"));
@@ -292,10 +305,32 @@ void TestShell::stackingOrder()
     QCOMPARE(order, expected);
 }
 
+void TestShell::roundedOutlineAtFirstDisplay_data()
+{
+    QTest::addColumn<bool>("help");
+    QTest::newRow("game window") << false;
+    QTest::newRow("help window") << true;
+}
+
 void TestShell::roundedOutlineAtFirstDisplay()
 {
+    QFETCH(bool, help);
     ShellFixture f;
-    verifyOutline(f.g());
+    if (help)
+        f.g().imgTitleHelp_Click();
+    QWidget& window = help ? *static_cast<QWidget*>(f.g().help()) : f.g();
+    verifyOutline(window);
+    // KWin draws a window whole, outline or not: the window's pixels carry an alpha channel, transparent outside
+    // the outline, so the desktop shows in the corners, and opaque inside it.
+    QVERIFY(window.windowHandle()->requestedFormat().hasAlpha());
+    QImage drawn(window.size(), QImage::Format_ARGB32_Premultiplied);
+    drawn.fill(Qt::transparent);
+    window.render(&drawn);
+    const QRegion outline = window.mask();
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (qAlpha(drawn.pixel(x, y)) != (outline.contains(QPoint(x, y)) ? 255 : 0))
+                QFAIL(qPrintable(QStringLiteral("alpha %1 at %2,%3").arg(qAlpha(drawn.pixel(x, y))).arg(x).arg(y)));
 }
 
 void TestShell::titleButtonsReadAsButtons_data()
@@ -337,24 +372,34 @@ void TestShell::titleButtonsReadAsButtons()
 void TestShell::sizeToggle_data()
 {
     QTest::addColumn<int>("toggles");
-    QTest::newRow("once: maximised") << 1;
-    QTest::newRow("twice: normal again") << 2;
-    QTest::newRow("three times: maximised again") << 3;
-    QTest::newRow("four times: normal again") << 4;
+    QTest::addColumn<bool>("desktopRestores"); // then the desktop restores the window itself (Super+Down)
+    QTest::newRow("once: maximised") << 1 << false;
+    QTest::newRow("twice: normal again") << 2 << false;
+    QTest::newRow("three times: maximised again") << 3 << false;
+    QTest::newRow("four times: normal again") << 4 << false;
+    QTest::newRow("once, then the desktop's restore: normal again") << 1 << true;
 }
 
 void TestShell::sizeToggle()
 {
     QFETCH(int, toggles);
+    QFETCH(bool, desktopRestores);
     ShellFixture f;
     frmGame& g = f.g();
     f.centre();
     const QRect normal = g.geometry();
-    for (int i = 0; i < toggles; ++i)
+    for (int i = 0; i < toggles; ++i) {
         QTest::mouseClick(g.imgResize, Qt::LeftButton);
-    QCoreApplication::processEvents(); // whatever the platform still had to say about the new state
+        QCoreApplication::processEvents(); // whatever the platform has to say about the new state
+    }
+    if (desktopRestores) {
+        g.windowHandle()->setWindowState(Qt::WindowNoState);
+        QCoreApplication::processEvents();
+    }
 
-    const bool normalAgain = toggles % 2 == 0;
+    const bool normalAgain = toggles % 2 == 0 || desktopRestores;
+    // Only the maximised window may change its size: the desktop can neither maximise nor tile a normal one.
+    QCOMPARE(g.minimumSize() == g.maximumSize(), normalAgain);
     QCOMPARE(frmGameProbe::isNormalSize(g), normalAgain);
     QCOMPARE(bool(g.windowState() & Qt::WindowMaximized), !normalAgain);
     QCOMPARE(g.geometry(), normalAgain ? normal : g.screen()->availableGeometry());
@@ -521,29 +566,33 @@ void TestShell::maximisedWindowCannotBeMoved()
     QCOMPARE(f.drags, 1);
 }
 
-void TestShell::withoutADesktopMoveTheWindowFollowsThePointer()
+void TestShell::titleDragKeepsTheGripUnderThePointer()
 {
-    // The offscreen platform, like an X server without a window manager, has no interactive move of its own.
     ShellFixture f;
     frmGame& g = f.g();
+    frmGameShellProbe::setFormDragHook(g, &modForm::StartFormDrag);
     g.move(100, 80);
-    const QPoint grip = g.mapToGlobal(QPoint(300, 10));
-    // On a busy machine the press is handled after the pointer has moved on: the window must still follow
-    // from where it was gripped.
-    QCursor::setPos(grip + QPoint(40, 30));
+    const QPoint at(300, 10);
+    const QPoint grip = g.mapToGlobal(at);
     auto mouse = [&](QEvent::Type type, QPoint global, Qt::MouseButtons held) {
         QMouseEvent event(type, g.imgTitleMain->mapFromGlobal(QPointF(global)), QPointF(global), Qt::LeftButton, held,
                           Qt::NoModifier);
         QApplication::sendEvent(g.imgTitleMain, &event);
     };
 
-    modForm::StartFormDrag(&g, grip);
-    modForm::StartFormDrag(&g, grip + QPoint(40, 30)); // a second press while moving starts no second follower
+    // On a busy machine the press is handled after the pointer has moved on: the window must still follow
+    // from where it was gripped.
+    QCursor::setPos(grip + QPoint(40, 30));
+    QCoreApplication::processEvents();
+    QTest::mousePress(g.windowHandle(), Qt::LeftButton, {}, at);
+    modForm::StartFormDrag(&g, grip); // a second press while moving starts no second follower
+    mouse(QEvent::MouseMove, grip + QPoint(3, 2), Qt::LeftButton);
+    QCOMPARE(g.pos(), QPoint(100, 80)); // a hand's tremble moves nothing
     mouse(QEvent::MouseMove, grip + QPoint(40, 30), Qt::LeftButton);
     QCOMPARE(g.pos(), QPoint(140, 110));
     mouse(QEvent::MouseMove, grip + QPoint(-25, 5), Qt::LeftButton);
     QCOMPARE(g.pos(), QPoint(75, 85));
-    mouse(QEvent::MouseButtonRelease, grip + QPoint(-25, 5), Qt::NoButton);
+    QTest::mouseRelease(g.windowHandle(), Qt::LeftButton, {}, g.mapFromGlobal(grip + QPoint(-25, 5)));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     mouse(QEvent::MouseMove, grip + QPoint(90, 90), Qt::LeftButton);
     QCOMPARE(g.pos(), QPoint(75, 85)); // the move ended with the release
@@ -615,7 +664,10 @@ void TestShell::yesSlidesTheWindowOffTheScreen()
     const QRect screen = g.screen()->geometry();
     QList<QPoint> passes;
     for (int i = 0; i < 400; ++i)
-        f.platform.onYield.push_back([&] { passes << g.pos(); });
+        f.platform.onYield.push_back([&] {
+            QCoreApplication::processEvents(); // the desktop's answer to the move
+            passes << g.pos();
+        });
     f.platform.answers = {PlatformServices::Yes};
 
     QTest::mouseClick(g.imgTitleClose, Qt::LeftButton);
@@ -650,9 +702,47 @@ void TestShell::slideStopsOnceTheWindowIsOffTheScreen()
     const QRect screen = g.screen()->geometry();
     const qint32 limit = ClosingSlide::passLimit(screen.width(), screen.height());
     QVERIFY(limit > 1000);
+    f.answerMoves();
     frmGameShellProbe::Uscita(g);
     QVERIFY(f.yields() < 200);
     QVERIFY(g.x() > -screen.width() && g.y() > -screen.height());
+}
+
+void TestShell::slideEndsWhereTheDesktopStopsTheWindow_data()
+{
+    QTest::addColumn<bool>("keptOnScreen"); // or left where it was, no move answered any more
+    QTest::newRow("kept on the screen, as GNOME and Plasma do") << true;
+    QTest::newRow("frozen where it was, as GNOME does under the pointer") << false;
+}
+
+void TestShell::slideEndsWhereTheDesktopStopsTheWindow()
+{
+    // The window once sat at the screen's edge for the rest of the passes, or in mid-screen on GNOME.
+    QFETCH(bool, keptOnScreen);
+    ShellFixture f;
+    frmGame& g = f.g();
+    f.centre();
+    const QPoint start = g.pos();
+    qint64 stops = 1; // the pass that would take the window past the screen's edge
+    while (Twips::toPixels(Twips::fromPixels(qMin(start.x(), start.y())) -
+                           static_cast<float>(ClosingSlide::distanceAfter(stops))) >= 0)
+        ++stops;
+    if (!keptOnScreen)
+        stops = 20;
+    for (qint64 pass = 1; pass <= stops; ++pass)
+        f.platform.onYield.push_back([&] {
+            if (keptOnScreen)
+                g.move(qMax(g.x(), 0), qMax(g.y(), 0));
+            QCoreApplication::processEvents();
+        });
+
+    frmGameShellProbe::Uscita(g);
+
+    // Held at the edge, the slide ends on the pass that met it; frozen, within a few unanswered passes.
+    if (keptOnScreen)
+        QCOMPARE(f.yields(), stops);
+    else
+        QVERIFY2(f.yields() > stops && f.yields() <= stops + 12, qPrintable(QString::number(f.yields())));
 }
 
 void TestShell::closeRequestFromTheDesktopAsksNothing()

@@ -73,4 +73,7 @@ start_game() {
     wait_for "the game's icon, set after its first paint" has_icon "$win"
 }
 
+# The title the desktop shows for the window $1 (_NET_WM_NAME), exactly.
+title_of() { xprop -id "$1" -notype _NET_WM_NAME | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'; }
+
 has_icon() { xprop -id "$1" -len 4 -notype _NET_WM_ICON 2>/dev/null | grep -q '='; }

@@ -40,8 +40,9 @@ void choosePlatform()
 
 void configure(QApplication& app)
 {
+    // No display name: Qt would add it to every window's title ("Form1 — Volarino"), and each window shows its
+    // own title only. The desktop knows the game by its launcher, through the desktop file name and WM_CLASS.
     QApplication::setApplicationName(QStringLiteral("volarino"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Volarino"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     // Every text of the game is Italian, Qt's own buttons and dialogs included, whatever the system's language.

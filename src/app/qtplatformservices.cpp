@@ -98,9 +98,13 @@ int QtPlatformServices::messageBox(QWidget* parent, const QString& prompt, int s
     const bool yesNo = (style & 0x7) == YesNo;
     QString text = prompt;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    MessageBox box(icon, title.isEmpty() ? QGuiApplication::applicationDisplayName() : title, text,
+    // A box with no title of its own shows the program's.
+    MessageBox box(icon, title.isEmpty() ? QStringLiteral("Volarino") : title, text,
                    yesNo ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent, yesNo);
     box.setTextFormat(Qt::PlainText);
+    // Enter answers Yes on every desktop, whatever order its buttons come in (GNOME's puts No first).
+    if (yesNo)
+        box.setDefaultButton(QMessageBox::Yes);
     const int answer = box.exec();
     if (!yesNo)
         return Ok;

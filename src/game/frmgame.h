@@ -149,6 +149,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     friend struct frmGameProbe;      // lets the tests read the state of play
@@ -160,6 +161,10 @@ private:
     void Uscita();
     // Switches between the normal and the maximised window and lays it out at once for the new size.
     void changeSize(bool maximise);
+    // The size toggle's work once the window has its new size: which size is current, the playing field, the
+    // score panel and the bottom edge laid out for it.
+    void sizeChosen(bool normal);
+    void layOutForSize();
     void buildField();
     void buildScorePanel();
     void buildOptionsPanel();

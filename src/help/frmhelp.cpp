@@ -47,6 +47,7 @@ frmHelp::frmHelp(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     setWindowTitle(QStringLiteral("Informazioni"));
     setFixedSize(Twips::toPixels(5340), Twips::toPixels(3915));
     m_startFormDrag = &modForm::StartFormDrag;
+    modForm::SeeThroughCorners(this);
     buildFrame();
     buildContent();
 }
@@ -151,6 +152,11 @@ void frmHelp::imgTitleRight_MouseDown(int, int, float X, float Y)
 void frmHelp::lblTitle_MouseDown(int, int, float X, float Y)
 {
     m_startFormDrag(this, modForm::PressOnScreen(lblTitle, X, Y));
+}
+
+void frmHelp::paintEvent(QPaintEvent*)
+{
+    modForm::PaintFormBackground(this);
 }
 
 void frmHelp::closeEvent(QCloseEvent* event)

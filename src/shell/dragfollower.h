@@ -1,5 +1,4 @@
-// Moves a window with the pointer while a mouse button is held: the title-bar move where the desktop offers
-// no interactive move of its own (an X server without a window manager, for one), or none for that button.
+// Moves a window with the pointer while a mouse button is held: the move of a skinned window by its title.
 #pragma once
 
 #include <QObject>
@@ -12,8 +11,9 @@ class DragFollower : public QObject
 {
     Q_OBJECT
 public:
-    // Starts following, `grip` (the press, in screen coordinates) held under the pointer, until `button` is
-    // released; does nothing while a follow is already going on.
+    // Follows the pointer until `button` is released, `grip` (the press, in screen coordinates) held under it
+    // once the pointer has moved the platform's drag distance away: a release before that moves nothing. Does
+    // nothing while a follow of the window is already going on.
     static void start(QWidget* window, Qt::MouseButton button, QPoint grip);
 
 protected:
@@ -24,7 +24,9 @@ private:
     void finish();
 
     QPointer<QWidget> m_window;
-    QPoint m_offset; // from the window's top-left corner to the pointer, in screen pixels
+    QPoint m_grip;   // where the button went down, in screen pixels
+    QPoint m_offset; // from the window's top-left corner to the grip
     Qt::MouseButton m_button;
+    bool m_following = false;
     bool m_finished = false;
 };

@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QThread>
+#include <QWindow>
 
 namespace {
 
@@ -26,8 +27,30 @@ constexpr float FieldMarginY = 1980;
 constexpr float PanelGap = 10;
 // The closing slide's pace: about a hundred passes take the window off the screen in under half a second.
 constexpr unsigned long SlidePassMs = 3;
+// Moves in a row the desktop may leave unanswered before the window is taken to follow no more.
+constexpr int SlideUnanswered = 10;
 
 constexpr Qt::WindowStates NotNormal = Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+constexpr Qt::WindowStates Enlarged = Qt::WindowMaximized | Qt::WindowFullScreen;
+
+// The window's normal size: the design's client area, 7485 x 5835 twips.
+QSize normalSize()
+{
+    return {Twips::toPixels(7485), Twips::toPixels(5835)};
+}
+
+// The normal window keeps its size, as the original borderless window did: the desktop can neither maximise
+// it nor tile or resize it (Super+Up, a drag to the top edge, tiling keys), which would leave the playing field
+// and the panel laid out for another size. The size button lifts the hold to maximise.
+void holdNormalSize(QWidget* window, bool hold)
+{
+    if (hold) {
+        window->setFixedSize(normalSize());
+    } else {
+        window->setMinimumSize(0, 0);
+        window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+}
 
 } // namespace
 
@@ -70,6 +93,8 @@ void frmGame::connectFrame()
 {
     m_startFormDrag = &modForm::StartFormDrag;
     m_slidePause = [] { QThread::msleep(SlidePassMs); };
+    holdNormalSize(this, true);
+    modForm::SeeThroughCorners(this);
 
     connect(imgTitleLeft, &ImageControl::mouseDown, this, &frmGame::imgTitleLeft_MouseDown);
     connect(imgTitleMain, &ImageControl::mouseDown, this, &frmGame::imgTitleMain_MouseDown);
@@ -84,15 +109,41 @@ void frmGame::connectFrame()
 void frmGame::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!m_changingSize)
-        Form_Resize();
+    if (m_changingSize)
+        return;
+    Form_Resize();
+    // The desktop may give the maximised window another size of its own (a panel added, the screen changed):
+    // the field and the panel go with it.
+    if (!isNormalSize && !(windowState() & Qt::WindowMinimized))
+        layOutForSize();
 }
 
 void frmGame::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && !m_changingSize)
+    if (event->type() != QEvent::WindowStateChange || m_changingSize)
+        return;
+    const Qt::WindowStates state = windowState();
+    if (!(state & Qt::WindowMinimized) && bool(state & Enlarged) == isNormalSize) {
+        // The desktop changed the size the game chose: its own restore of the maximised window (Super+Down, a
+        // drag off the top edge, a tiling key), or a maximise despite the held size. The game goes along as if
+        // its size button had been pressed, from wherever the desktop put the window.
+        const bool normal = !(state & Enlarged);
+        m_changingSize = true;
+        if (!normal)
+            m_normalGeometry = normalGeometry();
+        holdNormalSize(this, normal);
+        m_changingSize = false;
         Form_Resize();
+        sizeChosen(normal);
+        return;
+    }
+    Form_Resize();
+}
+
+void frmGame::paintEvent(QPaintEvent*)
+{
+    modForm::PaintFormBackground(this);
 }
 
 void frmGame::Form_Resize()
@@ -123,6 +174,7 @@ void frmGame::changeSize(bool maximise)
     m_changingSize = true;
     if (maximise) {
         m_normalGeometry = geometry();
+        holdNormalSize(this, false);
         setWindowState(Qt::WindowMaximized);
         // Where the platform does not size the window itself (no window manager, or not at once), do it here,
         // so the layout below already sees the new size. Placing a window by hand makes Qt take it for a
@@ -135,6 +187,7 @@ void frmGame::changeSize(bool maximise)
         setWindowState(Qt::WindowNoState);
         if (m_normalGeometry.isValid() && geometry() != m_normalGeometry)
             setGeometry(m_normalGeometry);
+        holdNormalSize(this, true);
     }
     m_changingSize = false;
     Form_Resize();
@@ -142,20 +195,24 @@ void frmGame::changeSize(bool maximise)
 
 void frmGame::imgResize_Click()
 {
-    if (windowState() & NotNormal) {
-        changeSize(false);
-        isNormalSize = true;
-        rightLimit = GameRules::RightLimitNormal;
-    } else {
-        changeSize(true);
-        isNormalSize = false;
-    }
+    const bool normal = windowState() & NotNormal;
+    changeSize(!normal);
+    sizeChosen(normal);
+}
+
+void frmGame::sizeChosen(bool normal)
+{
+    isNormalSize = normal;
+    layOutForSize();
+}
+
+void frmGame::layOutForSize()
+{
     const float W = Twips::fromPixels(width());
     const float H = Twips::fromPixels(height());
     Picture1->setWidth(W - FieldMarginX);
     Picture1->setHeight(H - FieldMarginY);
-    if (!isNormalSize)
-        rightLimit = GameRules::rightLimitMaximised(Picture1->Width());
+    rightLimit = isNormalSize ? GameRules::RightLimitNormal : GameRules::rightLimitMaximised(Picture1->Width());
     const float panelTop = Twips::fromPixels(Picture1->y()) + Picture1->Height() + PanelGap;
     Picture2->move(Picture2->x(), Twips::toPixels(panelTop));
     Picture2->resize(Picture1->width(), Picture2->height());
@@ -246,7 +303,8 @@ void frmGame::Uscita()
     // desktop: going on to the full pass count would move it on for thousands of passes, far beyond where
     // the window system can place a window.
     const QScreen* where = screen();
-    if (!where)
+    QWindow* handle = windowHandle();
+    if (!where || !handle)
         return;
     const qint32 limit = ClosingSlide::passLimit(where->geometry().width(), where->geometry().height());
     const QRect desktop = where->virtualGeometry();
@@ -258,13 +316,33 @@ void frmGame::Uscita()
     const qint64 passes = ClosingSlide::passesMade(windowTwips, desktopTwips, limit);
 
     qint64 step = ClosingSlide::FirstStep;
-    for (qint64 pass = 0; pass < passes; ++pass) {
+    // The desktop answers each move with where it put the window. GNOME and Plasma keep windows on the screen:
+    // at the edge the answer is a place the window was never sent to. GNOME may also stop answering, with the
+    // window frozen where it was. Either way the window follows no more, and the slide ends there rather than go
+    // on with the window parked.
+    QList<QPoint> sent{pos()};
+    int unanswered = 0;
+    bool heldElsewhere = false;
+    const auto answered = [&] {
+        unanswered = 0;
+        heldElsewhere = heldElsewhere || !sent.contains(pos());
+    };
+    const QMetaObject::Connection xAnswer = connect(handle, &QWindow::xChanged, this, answered);
+    const QMetaObject::Connection yAnswer = connect(handle, &QWindow::yChanged, this, answered);
+    for (qint64 pass = 0; pass < passes && !heldElsewhere && unanswered <= SlideUnanswered; ++pass) {
         if (pass > 0)
             m_slidePause();
         left -= static_cast<float>(step);
         top -= static_cast<float>(step);
         ++step;
+        const QPoint from = pos();
         move(Twips::toPixels(left), Twips::toPixels(top));
+        if (pos() != from) {
+            sent << pos();
+            ++unanswered;
+        }
         m_platform.yieldToEvents();
     }
+    disconnect(xAnswer);
+    disconnect(yAnswer);
 }

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QWidget>
-#include <QWindow>
 
 namespace modForm {
 
@@ -39,22 +38,32 @@ void RoundFormRegion(QWidget* window)
     window->setMask(outline);
 }
 
+void SeeThroughCorners(QWidget* window)
+{
+    window->setAttribute(Qt::WA_TranslucentBackground);
+}
+
+void PaintFormBackground(QWidget* window)
+{
+    QPainter painter(window);
+    const QRegion outline = window->mask();
+    if (!outline.isEmpty())
+        painter.setClipRegion(outline);
+    painter.fillRect(window->rect(), window->palette().window());
+}
+
 void StartFormDrag(QWidget* window, QPoint grip)
 {
-    // The button that pressed the title ends the move. The desktop's own move (Qt asks X11 window managers for
-    // one driven by button 1) would go on after a right or middle release, so those buttons move the window
-    // here.
-    const Qt::MouseButtons held = QGuiApplication::mouseButtons();
-    if (held == Qt::NoButton || held.testFlag(Qt::LeftButton)) {
-        QWindow* handle = window->windowHandle();
-        if (handle && handle->startSystemMove())
-            return;
-        DragFollower::start(window, Qt::LeftButton, grip);
-        return;
-    }
-    // The lowest button held: the right one, or the middle one.
-    const int bits = held.toInt();
-    DragFollower::start(window, static_cast<Qt::MouseButton>(bits & -bits), grip);
+    // The game moves the window itself rather than ask the window manager for its interactive move: a move asked
+    // for once the button is up (a tap whose release came with its press, or reached the compositor before the
+    // game) went on with no button held under openbox and KWin, and a move started anywhere but at the press
+    // would lose the point where the button went down. Here every motion and the release reach the game, in
+    // order, while the button is held on its window.
+    const int held = QGuiApplication::mouseButtons().toInt();
+    if (held == 0)
+        return; // already let go: nothing to move
+    // The button that pressed the title ends the move: the lowest one held, left before right before middle.
+    DragFollower::start(window, static_cast<Qt::MouseButton>(held & -held), grip);
 }
 
 QPoint PressOnScreen(const QWidget* control, float x, float y)

@@ -13,10 +13,17 @@ namespace modForm {
 // size: outside it the window neither shows nor takes the mouse. Called again after every change of size.
 void RoundFormRegion(QWidget* window);
 
-// Starts the desktop's own interactive move of the window, as a press on a system caption would; the window
-// then follows the pointer until the button is released. Where the desktop cannot move windows itself the
-// window follows the pointer on its own, keeping `grip` (where the button went down, in screen coordinates)
-// under it: a press handled late, after the pointer moved on, still moves the window by the whole way.
+// Lets the desktop show through the window's cut-away corners wherever a compositor draws it: a compositor may
+// draw the window whole, outline or not (KWin does), so the corners are transparent pixels of a translucent
+// window as well. Call before the window is first shown; its paintEvent calls PaintFormBackground.
+void SeeThroughCorners(QWidget* window);
+
+// Fills the window with its background colour inside its rounded outline, and nowhere else.
+void PaintFormBackground(QWidget* window);
+
+// Moves the window by the title while the pressed button is held, keeping `grip` (where the button went down,
+// in screen coordinates) under the pointer: a press handled late, after the pointer moved on, still moves the
+// window by the whole way. A tap moves nothing, and neither does a button already let go.
 void StartFormDrag(QWidget* window, QPoint grip);
 
 // Where a press at `x`, `y` twips inside `control` lies on the screen.
