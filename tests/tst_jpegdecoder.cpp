@@ -132,29 +132,44 @@ private slots:
     void samePixelsAsQt_data()
     {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("tolerance"); // levels a channel may differ by
         for (const char* id : {"101", "102", "103", "104", "105", "106", "107"})
-            QTest::newRow(QByteArray("landscape ") + id) << resourceBytes(QStringLiteral(":/CUSTOM/") + id);
-        QTest::newRow("the playing field") << resourceBytes(QStringLiteral(":/pictures/field.jpg"));
-        QTest::newRow("baseline, odd size") << encoded(testCard(131, 77), 90, false);
-        QTest::newRow("progressive") << encoded(testCard(200, 120), 75, true);
-        QTest::newRow("full quality") << encoded(testCard(64, 64), 100, false);
-        QTest::newRow("grey") << encoded(testCard(97, 41).convertToFormat(QImage::Format_Grayscale8), 80, false);
-        QTest::newRow("one pixel") << encoded(testCard(1, 1), 80, false);
+            QTest::newRow(QByteArray("landscape ") + id) << resourceBytes(QStringLiteral(":/CUSTOM/") + id) << 0;
+        QTest::newRow("the playing field") << resourceBytes(QStringLiteral(":/pictures/field.jpg")) << 0;
+        QTest::newRow("baseline, odd size") << encoded(testCard(131, 77), 90, false) << 0;
+        QTest::newRow("progressive") << encoded(testCard(200, 120), 75, true) << 0;
+        QTest::newRow("full quality") << encoded(testCard(64, 64), 100, false) << 0;
+        QTest::newRow("grey") << encoded(testCard(97, 41).convertToFormat(QImage::Format_Grayscale8), 80, false) << 0;
+        QTest::newRow("one pixel") << encoded(testCard(1, 1), 80, false) << 0;
         const QByteArray whole = encoded(testCard(160, 160), 80, false);
-        QTest::newRow("cut off in the middle") << whole.left(whole.size() / 2);
-        QTest::newRow("CMYK") << libjpegStream(90, 60, true);
+        QTest::newRow("cut off in the middle") << whole.left(whole.size() / 2) << 0;
+        // Qt 6.4 cuts the product of ink and black to a level, Qt 6.8 rounds it.
+        QTest::newRow("CMYK") << libjpegStream(90, 60, true) << 1;
         // Qt's reader, as the game asks it, leaves an orientation tag alone.
-        QTest::newRow("orientation tag") << withOrientation(encoded(testCard(90, 60), 85, false));
+        QTest::newRow("orientation tag") << withOrientation(encoded(testCard(90, 60), 85, false)) << 0;
     }
 
     void samePixelsAsQt()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(int, tolerance);
         QVERIFY(!bytes.isEmpty());
         const QImage ours = JpegDecoder::decode(bytes, 32768, Limit);
         QVERIFY2(!ours.isNull(), "the game's decoder should take this stream itself");
         QCOMPARE(ours.format(), QImage::Format_RGB32);
-        QCOMPARE(ours, qtDecode(bytes));
+        const QImage qt = qtDecode(bytes);
+        if (tolerance == 0) {
+            QCOMPARE(ours, qt);
+            return;
+        }
+        QCOMPARE(ours.size(), qt.size());
+        for (int y = 0; y < ours.height(); ++y)
+            for (int x = 0; x < ours.width(); ++x) {
+                const QRgb a = ours.pixel(x, y), b = qt.pixel(x, y);
+                QVERIFY2(qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
+                             qAbs(qBlue(a) - qBlue(b)) <= tolerance,
+                         qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+            }
     }
 
     // A picture that is no JPEG reaches the player through Qt's reader, looking the same; a JPEG the game's

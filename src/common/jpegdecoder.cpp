@@ -91,14 +91,16 @@ bool readRows(Decoder& d, std::vector<JSAMPROW>& rows)
     return true;
 }
 
-// Qt's reader turns CMYK into RGB this way: the ink as stored (Adobe's inverted form), scaled by black.
+// Qt's reader turns CMYK into RGB this way: the ink as stored (Adobe's inverted form), scaled by black, the
+// product rounded to the nearest level (Qt 6.8 rounds it; Qt 6.4 cut it, a level darker at most).
 void cmykToRgb(QImage& image)
 {
     for (int y = 0; y < image.height(); ++y) {
         uchar* pixel = image.scanLine(y);
         for (int x = 0; x < image.width(); ++x, pixel += 4) {
             const int k = pixel[3];
-            *reinterpret_cast<QRgb*>(pixel) = qRgb(k * pixel[0] / 255, k * pixel[1] / 255, k * pixel[2] / 255);
+            *reinterpret_cast<QRgb*>(pixel) =
+                qRgb((k * pixel[0] + 127) / 255, (k * pixel[1] + 127) / 255, (k * pixel[2] + 127) / 255);
         }
     }
 }
