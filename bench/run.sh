@@ -686,6 +686,8 @@ EOF
         printf '```\n'
     fi
     analysis
+    # Sections measured apart from this script (by hand, with other tools) are kept as they stand, at the end.
+    [ -f "$report" ] && sed -n '/^## Measured apart/,$p' "$report"
 } >"$report.new"
 mv "$report.new" "$report"
 say "Written to $report"

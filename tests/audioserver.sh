@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # audioserver.sh KIND COMMAND...: runs COMMAND beside an audio server of its own, KIND "pulseaudio" or "pipewire"
 # (PipeWire with WirePlumber and its pulse server, as current desktops run it), whose default output is a null
-# sink named volarino_test: what reaches the speakers can be recorded from volarino_test.monitor. The server lives
-# in a private runtime folder with a private session bus, and is stopped at the end whatever COMMAND did.
-# COMMAND finds in AUDIO_SERVER_RESTART a command that kills the server (as a crash would) and starts it again.
+# sink named volarino_test: what reaches the speakers can be recorded from volarino_test.monitor. A second null
+# sink, volarino_floor, is there for a test's own client. As on a desktop, a sink nobody plays to is suspended
+# after 5 s (PulseAudio's module-suspend-on-idle, WirePlumber's own). The server lives in a private runtime folder
+# with a private session bus, and is stopped at the end whatever COMMAND did.
+# COMMAND finds in AUDIO_SERVER_RESTART a command that kills the server (as a crash would) and starts it again, and
+# in AUDIO_SERVER_SIGNAL one that sends the server the signal named after it (STOP, CONT).
 #
-# Used by itself too: audioserver.sh --restart KIND DIR.
+# Used by itself too: audioserver.sh --restart KIND DIR, audioserver.sh --signal DIR SIGNAL.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -34,8 +37,8 @@ start_pulse_server() { # the one process that clients talk to; also what --resta
     case $kind in
     pulseaudio)
         pulseaudio -n --daemonize=no --exit-idle-time=-1 --system=false --log-target=file:"$dir/pulseaudio.log" \
-            -L "module-null-sink sink_name=volarino_test" -L "module-native-protocol-unix auth-anonymous=1" \
-            >/dev/null 2>&1 &
+            -L "module-null-sink sink_name=volarino_test" -L "module-null-sink sink_name=volarino_floor" \
+            -L "module-native-protocol-unix auth-anonymous=1" -L "module-suspend-on-idle timeout=5" >/dev/null 2>&1 &
         remember server $!
         disown $!
         wait_for 60 "PulseAudio to answer" pactl info || return 1
@@ -46,9 +49,10 @@ start_pulse_server() { # the one process that clients talk to; also what --resta
         disown $!
         wait_for 60 "PipeWire's pulse server to answer" pactl info || return 1
         pactl load-module module-null-sink sink_name=volarino_test >/dev/null || return 1
+        pactl load-module module-null-sink sink_name=volarino_floor >/dev/null || return 1
         ;;
     esac
-    wait_for 60 "the null sink's monitor" sh -c 'pactl list short sources | grep -q volarino_test.monitor' || return 1
+    wait_for 60 "the null sinks' monitors" sh -c 'pactl list short sources | grep -q volarino_floor.monitor' || return 1
     pactl set-default-sink volarino_test
 }
 
@@ -84,10 +88,12 @@ stop() {
     rm -f "$dir/pids"
 }
 
+server_pid() { awk '$1 == "server" { p = $2 } END { print p }' "$dir/pids"; }
+
 restart() {
     environment "$dir"
     local pid
-    pid=$(awk '$1 == "server" { p = $2 } END { print p }' "$dir/pids")
+    pid=$(server_pid)
     kill -9 "$pid" 2>/dev/null
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     start_pulse_server
@@ -96,6 +102,11 @@ restart() {
 if [ "${1:-}" = --restart ]; then
     kind=$2 dir=$3
     restart
+    exit
+fi
+if [ "${1:-}" = --signal ]; then
+    dir=$2
+    kill -s "$3" "$(server_pid)"
     exit
 fi
 
@@ -109,5 +120,6 @@ if ! start; then
     exit 1
 fi
 export AUDIO_SERVER_RESTART="bash $here/audioserver.sh --restart $kind $dir"
+export AUDIO_SERVER_SIGNAL="bash $here/audioserver.sh --signal $dir"
 echo "audioserver: $(pactl info | grep 'Server Name')"
 "$@"

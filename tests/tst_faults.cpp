@@ -131,7 +131,8 @@ void TestFaults::noSoundServerLeavesTheCuesSilentButStarted()
     QElapsedTimer clock;
     clock.start();
     platform.prepareSound();
-    QVERIFY2(clock.elapsed() < 5000, "opening no audio output must not hang");
+    // A watchdog, not a timing: the call only hands the opening to the sound thread, and a hang would be forever.
+    QVERIFY2(clock.elapsed() < 60000, "opening no audio output must not hang");
     // The sound thread finds the module where the build put it and asks it for an output.
     using State = SoundCueBank::OutputState;
     QTRY_VERIFY_WITH_TIMEOUT(platform.cues().outputState() != State::NotOpened, 20000);
