@@ -42,6 +42,9 @@ constexpr qint64 MaxDelay = Rate / 4;
 // one cue, against the floor's of the same moment, before it counts as late.
 constexpr double DelayMarginMs = 5;
 constexpr double LateMs = 20;
+// And the cue after a pause, against shots in play: the sink it finds asleep is the server's to wake, 3 to 7 ms
+// here under PipeWire and PulseAudio, beyond what the game adds.
+constexpr double WokenMarginMs = 12;
 
 qint64 nowUs()
 {
@@ -631,7 +634,7 @@ void TestSoundCheck::everyCueSoundsWholeAndInTimeAndACutOneStopsAtTheCut()
     QCOMPARE(after[0].index, stream.index);
 
     // Left alone, the game lets the sound card sleep again, and a shot after the pause is heard whole, no later
-    // against the floor's (whose sink stayed awake) than nine shots in ten in play were, but for the margin. (One
+    // against the floor's (whose sink stayed awake) than nine shots in ten in play were, but for waking. (One
     // cue against the median would fail on PipeWire's period alone: the two sinks' periods do not line up, and
     // where a cue falls in its sink's period spreads its delay over some milliseconds.)
     QVERIFY2(fallsAsleep(), "waited 60 s for the game's sink to be suspended after its last cue");
@@ -651,7 +654,7 @@ void TestSoundCheck::everyCueSoundsWholeAndInTimeAndACutOneStopsAtTheCut()
     QVERIFY2(woken.onset >= 0 && floorNow.onset >= 0, "the cue after a pause was not heard");
     QVERIFY2(!woken.startLost && !woken.attackLost, "the cue after a pause lost its start");
     QVERIFY2(!woken.endLost && !woken.soundAfterEnd, "the cue after a pause did not end as it should");
-    QVERIFY2(woken.delayMs - floorNow.delayMs <= percentile(lag, 0.9) + DelayMarginMs, "the cue after a pause was late");
+    QVERIFY2(woken.delayMs - floorNow.delayMs <= percentile(lag, 0.9) + WokenMarginMs, "the cue after a pause was late");
 }
 
 void TestSoundCheck::aStoppedOrRestartedServerNeitherHoldsNorSilencesTheGame()
