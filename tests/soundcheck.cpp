@@ -654,7 +654,8 @@ void TestSoundCheck::everyCueSoundsWholeAndInTimeAndACutOneStopsAtTheCut()
     QVERIFY2(woken.onset >= 0 && floorNow.onset >= 0, "the cue after a pause was not heard");
     QVERIFY2(!woken.startLost && !woken.attackLost, "the cue after a pause lost its start");
     QVERIFY2(!woken.endLost && !woken.soundAfterEnd, "the cue after a pause did not end as it should");
-    QVERIFY2(woken.delayMs - floorNow.delayMs <= percentile(lag, 0.9) + WokenMarginMs, "the cue after a pause was late");
+    QVERIFY2(woken.delayMs - floorNow.delayMs <= percentile(lag, 0.9) + WokenMarginMs,
+             "the cue after a pause was late");
 }
 
 void TestSoundCheck::aStoppedOrRestartedServerNeitherHoldsNorSilencesTheGame()

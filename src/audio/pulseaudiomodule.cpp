@@ -36,8 +36,9 @@ constexpr pa_usec_t StaleAfter = 200 * PA_USEC_PER_MSEC;
 // A stream that is not corked keeps the sound card running even while it plays nothing, and the server working
 // for it, so the desktop never lets the card sleep. Once a cue has played out and no other followed for this
 // long, the stream is corked; the next cue uncorks it. Measured: the uncork itself costs nothing we could see;
-// a sink the server has let sleep meanwhile takes it 2 to 7 ms to wake. Shots in play follow one another sooner, and so
-// does the shot or the miss that ends a disc's flight in the window at its normal size, at any speed.
+// a sink the server has let sleep meanwhile takes it 2 to 7 ms to wake. Shots in play follow one another
+// sooner, and so does the shot or the miss that ends a disc's flight in the window at its normal size, at any
+// speed.
 constexpr pa_usec_t CorkAfter = 4 * PA_USEC_PER_SEC;
 constexpr int FirstRetryMs = 500;
 constexpr int LastRetryMs = 8000;
