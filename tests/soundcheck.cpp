@@ -79,6 +79,12 @@ struct Recording
 {
     std::vector<double> samples;
     std::vector<std::pair<qint64, qint64>> arrivals;
+    std::vector<std::pair<qint64, qint64>> holes; // stretches of samples the server lost to the recorder
+
+    bool lostBetween(qint64 from, qint64 to) const
+    {
+        return std::any_of(holes.begin(), holes.end(), [&](const auto& h) { return h.first < to && h.second > from; });
+    }
 
     // The sample heard at time `us`. A piece arrives late by however long the recorder waited to be scheduled,
     // and a late recorder gets several at once: the least late of the pieces after `us` says best which sample was
@@ -145,7 +151,7 @@ public:
     Recording recording(int sink) const
     {
         pa_threaded_mainloop_lock(m_loop);
-        Recording copy{{m_samples[sink].begin(), m_samples[sink].end()}, m_arrivals[sink]};
+        Recording copy{{m_samples[sink].begin(), m_samples[sink].end()}, m_arrivals[sink], m_holes[sink]};
         pa_threaded_mainloop_unlock(m_loop);
         return copy;
     }
@@ -198,11 +204,16 @@ private:
         const void* data;
         size_t bytes;
         while (pa_stream_readable_size(s) > 0 && pa_stream_peek(s, &data, &bytes) == 0) {
-            // A hole the server reports (PipeWire's, after a stall, can be the whole buffer) holds no sound.
+            // A hole the server reports (PipeWire's, after a stall, can be the whole buffer) is what the recorder
+            // lost, not what the sink played: kept as silence, to keep the time, and noted, so that a cue there is
+            // not judged.
             if (const auto* v = static_cast<const qint16*>(data)) {
                 samples.insert(samples.end(), v, v + bytes / 2);
-                client->m_arrivals[sink].emplace_back(nowUs(), qint64(samples.size()));
+            } else {
+                client->m_holes[sink].emplace_back(qint64(samples.size()), qint64(samples.size() + bytes / 2));
+                samples.resize(samples.size() + bytes / 2, 0);
             }
+            client->m_arrivals[sink].emplace_back(nowUs(), qint64(samples.size()));
             pa_stream_drop(s);
         }
     }
@@ -216,6 +227,7 @@ private:
     // hold up this thread, and with it the floor's cues, for tens of milliseconds.
     std::vector<qint16> m_samples[2];
     std::vector<std::pair<qint64, qint64>> m_arrivals[2];
+    std::vector<std::pair<qint64, qint64>> m_holes[2];
 };
 
 // Where `a` matches `b` best: the offset k that makes b[k, k + a.size()) most like `a`, and how alike they are there,
@@ -280,6 +292,7 @@ struct Play
 struct Heard
 {
     qint64 onset = -1; // the recording's sample where the cue's first sample lies; -1: not heard
+    bool unseen = false; // the recorder lost part of the time the cue should have sounded in
     double gain = 0;
     double delayMs = 0; // from the request to its first sample
     bool startLost = false, attackLost = false, endLost = false, soundAfterEnd = false, oldGoesOn = false;
@@ -395,6 +408,7 @@ QList<Heard> listen(const Recording& rec, const QList<Play>& plays)
         Heard h = locate(rec.samples, samplesOf(plays[i].id), asked[i], asked[i] + std::min(MaxDelay, untilNext),
                          std::min(cueLength, untilNext));
         h.delayMs = double(h.onset - asked[i]) * 1000 / Rate;
+        h.unseen = rec.lostBetween(asked[i] - Rate / 50, asked[i] + MaxDelay + cueLength);
         heard << h;
     }
     for (int i = 0; i < plays.size(); ++i) {
@@ -464,9 +478,20 @@ QStringList judge(const QList<Play>& plays, const QList<Heard>& game, const QLis
     };
     QStringList faults;
     QStringList tally;
+    // A cue whose time either recorder lost is judged on neither side; a pass that loses many judges too little.
+    const auto seen = [&](int i) { return !game[i].unseen && !floor[i].unseen; };
+    int unseen = 0;
+    for (int i = 0; i < plays.size(); ++i)
+        unseen += seen(i) ? 0 : 1;
+    if (unseen > plays.size() / 4)
+        faults << QStringLiteral("the recorders lost %1 of %2 cues: too few left to judge")
+                      .arg(unseen)
+                      .arg(plays.size());
     for (const Kind& kind : kinds) {
         int g = 0, f = 0, first = -1;
         for (int i = 0; i < plays.size(); ++i) {
+            if (!seen(i))
+                continue;
             f += kind.has(floor[i], game[i]) ? 1 : 0;
             if (kind.has(game[i], floor[i])) {
                 ++g;
@@ -490,7 +515,8 @@ QStringList judge(const QList<Play>& plays, const QList<Heard>& game, const QLis
             delays[1] << floor[i].delayMs;
         }
     const double g = median(delays[0]), f = median(delays[1]);
-    qInfo("game/floor: %s; median delay %.1f/%.1f ms", qPrintable(tally.join(QStringLiteral(", "))), g, f);
+    qInfo("game/floor: %s; median delay %.1f/%.1f ms; cues the recorders lost: %d",
+          qPrintable(tally.join(QStringLiteral(", "))), g, f, unseen);
     if (g > f + DelayMarginMs)
         faults << QStringLiteral("the cues sound %1 ms after they are asked for, the floor's %2 ms (median)")
                       .arg(g, 0, 'f', 1)
