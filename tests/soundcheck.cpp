@@ -524,13 +524,20 @@ QStringList judge(const QList<Play>& plays, const QList<Heard>& game, const QLis
     return faults;
 }
 
+// What `pactl` prints for `arguments`, line by line; nothing if it did not end within a minute.
+QStringList pactlLines(const QStringList& arguments)
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), arguments);
+    if (!pactl.waitForFinished(60000))
+        return {};
+    return QString::fromUtf8(pactl.readAllStandardOutput()).split(QLatin1Char('\n'));
+}
+
 // The state of the sink `name` as `pactl list short sinks` tells it: RUNNING, IDLE or SUSPENDED.
 QString sinkState(const char* name)
 {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")});
-    pactl.waitForFinished(60000);
-    for (const QString& line : QString::fromUtf8(pactl.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+    for (const QString& line : pactlLines({QStringLiteral("list"), QStringLiteral("short"), QStringLiteral("sinks")})) {
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() >= 5 && fields[1] == QLatin1String(name))
             return fields.last().trimmed();
@@ -546,15 +553,11 @@ struct MixerEntry
 
 QList<MixerEntry> mixerEntries()
 {
-    QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
-    if (!pactl.waitForFinished(60000))
-        return {};
     QList<MixerEntry> entries;
     MixerEntry current;
     bool ours = false;
     const auto value = [](const QString& line) { return line.section(QLatin1Char('"'), 1, 1); };
-    for (const QString& raw : QString::fromUtf8(pactl.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+    for (const QString& raw : pactlLines({QStringLiteral("list"), QStringLiteral("sink-inputs")})) {
         const QString line = raw.trimmed();
         if (line.startsWith(QLatin1String("Sink Input #"))) {
             if (ours)
